@@ -1,0 +1,3 @@
+#include "PathExists.h"
+
+bool PathExists(Platform& platform, const QString& path) { return platform.files.lastModified(path).has_value(); }

@@ -1,0 +1,19 @@
+#include <QApplication>
+#include <QStyleFactory>
+
+#include "app/Form1.h"
+#include "platform/linux/LinuxPlatform.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    LinuxPlatform machine;
+    Platform& platform = machine.platform();
+
+    Form1 form(platform);
+    form.Form_Load();
+    form.show();
+    const int code = QApplication::exec();
+    platform.office.shutdown();
+    return code;
+}

@@ -1,0 +1,9 @@
+#pragma once
+#include "platform/Shell.h"
+
+class LinuxShell : public Shell {
+public:
+    void execute(QWidget* owner, const QString& file, const QString& workingFolder, int showMode) override;
+    void changeNotify(long eventId, unsigned flags) override;
+    QString desktopFolder() override;
+};

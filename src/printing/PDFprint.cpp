@@ -1,0 +1,3 @@
+#include "PDFprint.h"
+
+void CheckPdfPrinter(Platform&) {}

@@ -1,0 +1,131 @@
+#pragma once
+// Test implementations of the platform. They record what was asked, in one shared log,
+// and answer from a script. The file system is the real one unless a test replaces it.
+#include <QMap>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <set>
+#include <variant>
+
+#include "platform/Platform.h"
+#include "platform/linux/LinuxFileSystem.h"
+
+using Log = QStringList;
+
+// Thrown by FakeRuntime::endProgram so that a test sees the program end.
+struct ProgramEnded {};
+
+class FakeDialogs : public Dialogs {
+public:
+    explicit FakeDialogs(Log& log) : log(log) {}
+    Answer messageBox(QWidget* owner, const MessageBoxRequest& request) override;
+    QString inputBox(QWidget* owner, const QString& prompt, const QString& title, const QString& preset) override;
+    QString showOpen(QWidget* owner, const OpenFileRequest& request) override;
+    QString browseForFolder(QWidget* owner, const QString& title, const QString& initial) override;
+
+    Log& log;
+    std::vector<MessageBoxRequest> messages;
+    std::deque<Answer> answers;  // for Yes/No boxes; No when empty
+    std::function<void(const MessageBoxRequest&)> onMessage;  // runs while the box is "open"
+    struct Input { QString prompt, title, preset; };
+    std::vector<Input> inputs;
+    std::deque<QString> inputAnswers;  // empty text (Cancel) when empty
+    std::vector<OpenFileRequest> openRequests;
+    std::deque<std::variant<QString, RuntimeError>> openAnswers;  // Cancel when empty
+    struct Browse { QString title, initial; };
+    std::vector<Browse> browses;
+    std::deque<QString> browseAnswers;  // Cancel when empty
+
+    QStringList texts() const;
+};
+
+class FakeSettings : public SettingsStore {
+public:
+    std::optional<QString> read(const QString& app, const QString& section, const QString& key) override;
+    void write(const QString& app, const QString& section, const QString& key, const QString& value) override;
+    QMap<QString, QString> values;  // "app/section/key" -> value
+    std::optional<QString> get(const QString& key) const;  // under the program's application and section
+    void set(const QString& key, const QString& value);
+};
+
+class FakeRegistry : public Registry {
+public:
+    explicit FakeRegistry(Log& log) : log(log) {}
+    std::unique_ptr<RegistryKey> createKey(const QString& subkey) override;
+    Log& log;
+    QMap<QString, QMap<QString, QString>> keys;
+    bool failCreate = false;
+};
+
+class FakePrinters : public Printers {
+public:
+    explicit FakePrinters(Log& log) : log(log) {}
+    QStringList installedPrinters() override;
+    QString defaultPrinter() override;
+    void setDefaultPrinter(const QString& name) override;
+    Log& log;
+    QStringList installed;
+    QString current;
+    bool unreachable = false;
+};
+
+// Office objects that log every call with its arguments; calls named in failing() throw.
+class FakeOffice : public Office {
+public:
+    explicit FakeOffice(Log& log) : log(log) {}
+    std::shared_ptr<OfficeObject> createServiceManager() override;
+    void shutdown() override;
+    Log& log;
+    bool available = true;
+    std::set<QString> failing;  // member names, e.g. "loadComponentFromURL"
+    std::function<void(const QString& member)> onCall;
+    void call(const QString& member, const QString& arguments);
+};
+
+class FakeShell : public Shell {
+public:
+    explicit FakeShell(Log& log) : log(log) {}
+    void execute(QWidget* owner, const QString& file, const QString& workingFolder, int showMode) override;
+    void changeNotify(long eventId, unsigned flags) override;
+    QString desktopFolder() override;
+    Log& log;
+    QStringList executed;
+    QString desktop = QStringLiteral("/home/user/Desktop");
+    bool desktopUnknown = false;
+};
+
+// A clock that only moves when the program waits; pumps run the test's hook.
+class FakeRuntime : public Runtime {
+public:
+    explicit FakeRuntime(Log& log) : log(log) {}
+    QDateTime now() override { return clock; }
+    void sleep(int milliseconds) override;
+    void pumpMessages() override;
+    void waitWithEvents(int milliseconds) override;
+    [[noreturn]] void endProgram() override;
+    Log& log;
+    QDateTime clock{QDate(2021, 8, 31), QTime(15, 4, 5)};
+    std::function<void()> onPump;
+    int pumps = 0;
+};
+
+struct FakePlatform {
+    Log log;
+    FakeDialogs dialogs{log};
+    FakeSettings settings;
+    FakeRegistry registry{log};
+    FakePrinters printers{log};
+    FakeOffice office{log};
+    FakeShell shell{log};
+    LinuxFileSystem realFiles;
+    FakeRuntime runtime{log};
+    Platform platform;
+
+    explicit FakePlatform(const QString& programFolder = QStringLiteral("/nonexistent/quorvane"),
+                          FileSystem* files = nullptr)
+        : platform{dialogs, settings, registry, printers, office, shell, files ? *files : realFiles, runtime,
+                   programFolder} {}
+    // Log lines that start with one of the prefixes, in order.
+    QStringList logOf(const QStringList& prefixes) const;
+};
