@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QImageReader>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QWidget>
 
@@ -32,9 +33,15 @@ HoverRules::HoverRules(WindowPointer& pointer, QList<QWidget*> buttons, QList<QW
 }
 
 bool HoverRules::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseMove && !pointer_.busy()) {
-        const bool overButton = buttons_.contains(static_cast<QWidget*>(watched));
-        pointer_.setMode(overButton ? vbCustom : vbDefault);
+    if (event->type() != QEvent::MouseMove || pointer_.busy()) return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    if (buttons_.contains(widget)) {
+        pointer_.setMode(vbCustom);
+    } else {
+        // A move the child under the pointer ignored reaches its parent too; the background rule
+        // holds only where no control lies under the pointer.
+        const auto* move = static_cast<QMouseEvent*>(event);
+        if (!widget->childAt(move->position().toPoint())) pointer_.setMode(vbDefault);
     }
     return false;
 }
