@@ -1,0 +1,90 @@
+// The real program in a real X session: the office check before any window, and the main window.
+#include <QtTest>
+
+#include "XSession.h"
+
+namespace {
+const QString Program = QStringLiteral(QUORVANE_PROGRAM_DIR "/quorvane");
+const QSize MainWindowSize(536, 436);
+}  // namespace
+
+class AppWindowTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir home;
+
+    // A browser that only notes the address it was asked to open.
+    QString browserRecorder() {
+        const QString path = home.path() + QStringLiteral("/browser");
+        QFile script(path);
+        script.open(QIODevice::WriteOnly);
+        script.write(QStringLiteral("#!/bin/sh\necho \"$1\" > %1/opened\n").arg(home.path()).toUtf8());
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+
+    QProcessEnvironment environment(const XSession& x, const QString& soffice) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), x.display());
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/.config"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.path() + QStringLiteral("/.local/share"));
+        env.insert(QStringLiteral("BROWSER"), browserRecorder());
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        if (!soffice.isEmpty()) env.insert(QStringLiteral("QUORVANE_SOFFICE"), soffice);
+        return env;
+    }
+
+private slots:
+    void initTestCase() {
+        if (!XSession::available()) QSKIP("Xvfb and xdotool are needed");
+    }
+
+    void withoutTheOfficeOnlyTheQuestionShowsAndBothAnswersEnd() {
+        for (const QString answer : {QStringLiteral("n"), QStringLiteral("y")}) {
+            XSession x;
+            QFile::remove(home.path() + QStringLiteral("/opened"));
+            QProcess program;
+            program.setProcessEnvironment(environment(x, QStringLiteral("/nonexistent/soffice")));
+            program.start(Program, {});
+            QVERIFY(program.waitForStarted());
+            auto stop = qScopeGuard([&] { program.kill(); program.waitForFinished(); });
+            QStringList boxes;
+            QVERIFY(XSession::waitFor([&] { return !(boxes = x.windows(program.processId(), QStringLiteral("Quorvane"))).isEmpty(); }, 15000));
+            QCOMPARE(boxes.size(), 1);
+            QVERIFY(x.size(boxes.first()) != MainWindowSize);  // the question, not the main window
+            x.screenshot(QStringLiteral(QUORVANE_BINARY_DIR "/office-missing.png"));
+            x.key(boxes.first(), answer);
+            QVERIFY(program.waitForFinished(10000));
+            QCOMPARE(program.exitCode(), 0);
+            const bool opened = XSession::waitFor([&] { return QFile::exists(home.path() + QStringLiteral("/opened")); }, 5000);
+            QCOMPARE(opened, answer == QStringLiteral("y"));
+            if (opened) {
+                QFile file(home.path() + QStringLiteral("/opened"));
+                file.open(QIODevice::ReadOnly);
+                QVERIFY(file.readAll().contains("libreoffice.org/download"));
+            }
+        }
+    }
+
+    void withTheOfficeTheMainWindowShowsItsControls() {
+        if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) QSKIP("LibreOffice is not installed");
+        XSession x;
+        QProcess program;
+        program.setProcessEnvironment(environment(x, QString()));
+        program.start(Program, {});
+        QVERIFY(program.waitForStarted());
+        auto stop = qScopeGuard([&] { program.kill(); program.waitForFinished(); });
+        QStringList windows;
+        QVERIFY(XSession::waitFor([&] {
+            windows = x.windows(program.processId(), QStringLiteral("Quorvane"));
+            return windows.size() == 1 && x.size(windows.first()) == MainWindowSize;
+        }, 90000));
+        QThread::msleep(500);
+        x.screenshot(QStringLiteral(QUORVANE_BINARY_DIR "/main-window.png"));
+        program.terminate();
+        QVERIFY(program.waitForFinished(30000));
+    }
+};
+
+QTEST_GUILESS_MAIN(AppWindowTest)
+#include "test_app_window.moc"
