@@ -1,10 +1,13 @@
 #pragma once
 #include "platform/Printers.h"
 
-// CUPS destinations; the user's default through lpoptions.
+// CUPS destinations of the scheduler that CUPS_SERVER names (the system's by default).
+// A printer's name is its queue's description (printer-info) when that is set and names no
+// other queue, else the queue name; the user's default lives in the per-user lpoptions.
 class CupsPrinters : public Printers {
 public:
     QStringList installedPrinters() override;
     QString defaultPrinter() override;
+    // Writes ~/.cups/lpoptions (root's too), so other users and the scheduler keep their default.
     void setDefaultPrinter(const QString& name) override;
 };
