@@ -1,6 +1,7 @@
 #include "Pointer.h"
 
 #include <QEvent>
+#include <QFile>
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -46,12 +47,22 @@ bool HoverRules::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
+namespace {
+// Qt's ico reader drops a cursor file's hot spot, so it is read from the first directory entry:
+// type 2 marks a cursor, and the entry's planes and bit-count fields hold x and y.
+QPoint CursorHotSpot(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray head = file.read(14);
+    const auto word = [&](int at) { return quint8(head[at]) | quint8(head[at + 1]) << 8; };
+    if (head.size() < 14 || word(0) != 0 || word(2) != 2) return {};
+    return {word(10), word(12)};
+}
+}  // namespace
+
 std::optional<QCursor> LoadCursorFile(const QString& path) {
-    QImageReader reader(path);
-    const QImage image = reader.read();
+    const QImage image = QImageReader(path).read();
     if (image.isNull()) return std::nullopt;
-    // A cursor file keeps its hot spot in the image's text keys when the reader knows them.
-    const int x = reader.text(QStringLiteral("HotspotX")).toInt();
-    const int y = reader.text(QStringLiteral("HotspotY")).toInt();
-    return QCursor(QPixmap::fromImage(image), x, y);
+    const QPoint hotSpot = CursorHotSpot(path);
+    return QCursor(QPixmap::fromImage(image), hotSpot.x(), hotSpot.y());
 }
