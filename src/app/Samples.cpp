@@ -52,8 +52,8 @@ void TakeSamplesSnapshot(Form1& form) {
     QStringList paths;
     for (const QString& name : ListFolderFiles(platform.files, folder, QStringLiteral("*.*"))) {
         const QString path = folder + QLatin1Char('/') + name;
-        // '|' joins the paths, so a path holding one would come back as wrong pieces; such a
-        // name cannot exist where the program was conceived, and is left out here.
+        // '|' joins the paths, so a path holding one would come back as wrong pieces, one of them
+        // a relative path that could name some other file; such a path is left out.
         if (!path.contains(Separator)) paths << path;
     }
     SaveSetting(platform.settings, SnapshotKey, ScrambleSnapshot(paths.join(Separator)));
