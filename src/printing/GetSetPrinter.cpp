@@ -1,9 +1,85 @@
 #include "GetSetPrinter.h"
 
-#include "app/Form1.h"
+#include <QSignalBlocker>
 
-void FillPrinterList(Form1&) {}
-QString GetDefaultPrinter(Platform&) { return {}; }
-bool SetDefaultPrinter(Platform&, const QString&, bool) { return false; }
-void RestoreDefaultPrinterOnClose(Form1&) {}
-void Form1::Combo1_Click() {}
+#include "app/Form1.h"
+#include "app/Settings.h"
+#include "app/Trap.h"
+#include "printing/Inform.h"
+#include "printing/Pause.h"
+#include "printing/PrintRun.h"
+
+namespace {
+const QString Combo1Key = QStringLiteral("Combo1");
+
+RuntimeError invalidPropertyValue() { return {380, QStringLiteral("Invalid property value")}; }
+
+// A list box position as the classic control takes it: -1 for none, else one of its entries.
+void selectPosition(QComboBox* box, int position) {
+    if (position < -1 || position >= box->count()) throw invalidPropertyValue();
+    box->setCurrentIndex(position);
+}
+}  // namespace
+
+// No trap of its own: a failure ends it and start-up reports it at its calling step.
+void FillPrinterList(Form1& form) {
+    Platform& p = form.platform;
+    QComboBox* box = form.Combo1;
+    const QString current = p.printers.defaultPrinter();
+    {
+        // Filling the box selects nothing; only the restore below is a selection the box reports.
+        const QSignalBlocker quiet(box);
+        box->addItems(p.printers.installedPrinters());
+        box->setCurrentIndex(-1);
+    }
+    const QString stored = GetSetting(p.settings, Combo1Key);
+    if (!stored.isEmpty()) {
+        if (box->count() > 0) selectPosition(box, CInt(stored));
+    } else if (!current.isEmpty()) {
+        box->setCurrentIndex(box->findText(current));
+    }
+}
+
+// The position, not the name, is what the choice remembers.
+void Form1::Combo1_Click() { SaveSetting(platform.settings, Combo1Key, QString::number(Combo1->currentIndex())); }
+
+QString GetDefaultPrinter(Platform& platform) {
+    QString name;
+    try {
+        name = platform.printers.defaultPrinter();
+    } catch (const RuntimeError& e) {
+        ReportPrinterError(platform, e);
+    }
+    return name;
+}
+
+// Never fails to its caller. The empty text names no printer: choosing nothing leaves the
+// current default alone.
+bool SetDefaultPrinter(Platform& platform, const QString& name, bool showError) {
+    bool done = false;
+    if (!name.isEmpty()) {
+        try {
+            platform.printers.setDefaultPrinter(name);
+            done = true;
+        } catch (const std::exception&) {
+        }
+    }
+    if (!done && showError) Inform(platform, QStringLiteral("Cannot set printer."));
+    return done;
+}
+
+void RestoreDefaultPrinter(Platform& platform, const QString& saved) {
+    if (!saved.isEmpty()) {
+        SetDefaultPrinter(platform, saved, false);
+        return;
+    }
+    try {
+        platform.printers.setDefaultPrinter(saved);
+    } catch (const std::exception&) {
+    }
+}
+
+void RestoreDefaultPrinterOnClose(Form1& form) {
+    RunUnderWay* run = RunUnderWay::on(form);
+    if (run && run->savedPrinter) RestoreDefaultPrinter(form.platform, *run->savedPrinter);
+}

@@ -11,5 +11,8 @@ void FillPrinterList(Form1& form);
 QString GetDefaultPrinter(Platform& platform);
 // Makes the named printer the default; false on failure, with a message when showError is true.
 bool SetDefaultPrinter(Platform& platform, const QString& name, bool showError);
+// Puts back a default printer read by GetDefaultPrinter, silently. Having no default is a normal
+// state here, so an empty name removes the user's default again.
+void RestoreDefaultPrinter(Platform& platform, const QString& saved);
 // When a run is under way, puts back the default printer it found at its start.
 void RestoreDefaultPrinterOnClose(Form1& form);

@@ -1,3 +1,106 @@
 #include "PDFprint.h"
 
-void CheckPdfPrinter(Platform&) {}
+#include "app/Trap.h"
+#include "doclist/PathHelpers.h"
+#include "printing/Form2.h"
+#include "printing/Inform.h"
+#include "printing/modRegStuff.h"
+
+QString OutputFolder;
+
+namespace {
+const QString PdfSuffix = QStringLiteral(".pdf");
+// One name may take 255 bytes here.
+constexpr qsizetype NameBytes = 255;
+
+// Characters a file name cannot hold on the systems the PDFs travel to become blanks; quotes, '#'
+// and line breaks go. '/' stands for both separators of the classic list.
+QString cleanName(QString name) {
+    for (const QChar c : QStringLiteral("<>/*:?|")) name.replace(c, QLatin1Char(' '));
+    for (const QChar c : QStringLiteral("'\"#\r\n")) name.remove(c);
+    return name;
+}
+
+// Leading and trailing spaces only, as the classic Trim.
+QString trimSpaces(const QString& text) {
+    qsizetype first = 0, last = text.size();
+    while (first < last && text[first] == QLatin1Char(' ')) ++first;
+    while (last > first && text[last - 1] == QLatin1Char(' ')) --last;
+    return text.mid(first, last - first);
+}
+
+// The longest start of text that takes at most `bytes` bytes in UTF-8, cut between characters.
+QString fitBytes(const QString& text, qsizetype bytes) {
+    qsizetype used = 0, end = 0;
+    while (end < text.size()) {
+        const qsizetype length = text[end].isHighSurrogate() && end + 1 < text.size() ? 2 : 1;
+        const qsizetype size = QStringView(text).mid(end, length).toUtf8().size();
+        if (used + size > bytes) break;
+        used += size;
+        end += length;
+    }
+    return text.left(end);
+}
+
+// folder/name.pdf with the name cut so that it fits one file name; a path in `keep` gets the
+// next free "name (2).pdf", "name (3).pdf"...
+QString pdfPath(const QString& folder, const QString& name, const QSet<QString>& keep) {
+    for (int copy = 1;; ++copy) {
+        const QString mark = copy == 1 ? QString() : QStringLiteral(" (%1)").arg(copy);
+        const qsizetype room = NameBytes - PdfSuffix.size() - mark.toUtf8().size();
+        const QString path = NormalizePath(folder + QLatin1Char('/') + fitBytes(name, room) + mark + PdfSuffix);
+        if (!keep.contains(path)) return path;
+    }
+}
+
+// No folder chosen since the start (the printer box was switched to the PDF printer during a
+// run, or the folder text was emptied): the folder window's own default, not the root.
+QString outputFolderOrDefault(Platform& platform) {
+    return OutputFolder.isEmpty() ? DefaultPdfFolder(platform) : OutputFolder;
+}
+}  // namespace
+
+void CheckPdfPrinter(Platform& platform) {
+    if (platform.printers.installedPrinters().contains(PdfPrinterName)) return;
+    const QString crlf = QStringLiteral("\r\n");
+    Inform(platform,
+           PdfPrinterName + QStringLiteral(" is not installed. Please follow these instructions:") + crlf + crlf +
+               QStringLiteral("1) Go to Control Panel -> Printers and Faxes to add a local printer.") + crlf +
+               QStringLiteral("2) Choose ''CPW2: (") + PdfPrinterName +
+               QStringLiteral(")'' on Select a Printer Port dialog box, click Next.") + crlf +
+               QStringLiteral("3) Choose a Postscript printer (e.g. HP Color LaserJet PS), click Next.") + crlf +
+               QStringLiteral("4) Enter ") + PdfPrinterName + QStringLiteral(" as Printer name, click Next -> Finish."));
+}
+
+void CreatePDF_File(Platform& platform, const QString& baseName, qint32 ordinal, QSet<QString>& keep) {
+    Trap trap(platform, MainProject + QStringLiteral(".PDFprint.CreatePDF_File"));
+    QString name, folder, path;
+    trap(100, [&] { name = cleanName(baseName); });
+    trap(132, [&] { name = trimSpaces(name); });
+    if (trap.test(134, [&] { return name.isEmpty(); }))
+        trap(136, [&] {
+            name = QStringLiteral("PrintOut") + platform.runtime.now().toString(QStringLiteral("yyyyMMddhhmmss")) +
+                   QString::number(ordinal);
+        });
+    trap(138, [&] { folder = outputFolderOrDefault(platform); });
+    trap(140, [&] {
+        path = pdfPath(folder, name, keep);
+        keep.insert(path);
+    });
+    // The key is a registry key, not a path: its separator stays the registry's own.
+    std::unique_ptr<RegistryKey> key;
+    trap(142, [&] { key = RegCreateKeyEx(platform, QStringLiteral("Software\\") + PdfPrinterName); });
+    trap(144, [&] { RegSetValueEx(key.get(), QStringLiteral("OutputFile"), path); });
+    trap(148, [&] { RegSetValueEx(key.get(), QStringLiteral("BypassSaveAs"), QStringLiteral("1")); });
+    trap(152, [&] { RegCloseKey(key); });
+    trap(154, [&] { KillFile(platform, path); });
+    trap(156, [&] { NotifyShellOfChange(platform); });
+    trap(158, [&] { platform.runtime.sleep(1000); });
+}
+
+// Deleting a file here needs write permission on its folder only, so the forced second attempt
+// of the classic version (for read-only files) has nothing left to do.
+void KillFile(Platform& platform, const QString& path) {
+    platform.runtime.pumpMessages();
+    platform.files.removeFile(path);
+}

@@ -1,0 +1,31 @@
+#pragma once
+#include <QString>
+#include <optional>
+
+class Form1;
+class QProgressBar;
+
+// A print run under way on a window. It holds the default printer that the run found at its start
+// until the run has put it back, so that closing the window in mid-run can put it back instead.
+class RunUnderWay {
+public:
+    explicit RunUnderWay(const Form1& form);
+    ~RunUnderWay();
+    RunUnderWay(const RunUnderWay&) = delete;
+    RunUnderWay& operator=(const RunUnderWay&) = delete;
+
+    // The run under way on form, if any.
+    static RunUnderWay* on(const Form1& form);
+
+    std::optional<QString> savedPrinter;
+
+private:
+    const Form1& form_;
+};
+
+// The address the office loads a document from: "file://" and the path, percent-encoded where a
+// URL requires it ('#', '%', '?', blanks, non-ASCII), so that every file name can be loaded.
+QString FileUrl(const QString& path);
+
+// Shows text on the progress bar exactly; the bar's own placeholders (%p, %v, %m) are not expanded.
+void SetProgressText(QProgressBar* bar, const QString& text);

@@ -1,0 +1,214 @@
+// The print run on the fakes: every office call, wait and pump of a pass in order, progress,
+// failures that let the run go on, and what a user can do while it runs.
+#include <QtTest>
+
+#include "FakePlatform.h"
+#include "app/Form1.h"
+#include "printing/Form2.h"
+#include "printing/PDFprint.h"
+#include "printing/PrintRun.h"
+
+namespace {
+const QString Laser = QStringLiteral("Laser"), Inkjet = QStringLiteral("Inkjet");
+
+QStringList passLog(const QString& printer, const QString& url, const QStringList& pauses) {
+    return QStringList{"pump", "sleep 1000", "setDefault " + printer, "sleep 1000", "changeNotify 0x8000000 0",
+                       "office createServiceManager()", "office createInstance(com.sun.star.frame.Desktop)",
+                       "office createServiceManager()", "office Bridge_GetStruct(com.sun.star.beans.PropertyValue)",
+                       "office loadComponentFromURL(" + url + ", _blank, 0, [Hidden=true])",
+                       "office createInstance(com.sun.star.frame.DispatchHelper)", "office getCurrentController()",
+                       "office getFrame()", "office executeDispatch(frame, .uno:PrintDefault, , 0, [])", "wait 1000"} +
+           pauses + QStringList{"office close(true)", "wait 1000"};
+}
+
+struct Run {
+    FakePlatform fp;
+    Form1 form{fp.platform};
+    explicit Run(const QStringList& documents, const QString& printer = Laser) {
+        fp.printers.installed = {Inkjet, Laser, PdfPrinterName};
+        fp.printers.current = Inkjet;
+        form.Combo1->addItems(fp.printers.installed);
+        form.Combo1->setCurrentText(printer);
+        for (const QString& d : documents) AppendEntry(form.ListView1, d);
+    }
+    QStringList errorLines() const {
+        QStringList lines;
+        for (const auto& m : fp.dialogs.messages)
+            if (m.caption == QLatin1String("Application Error")) lines << m.text.section("at line ", 1).section('\r', 0, 0);
+        return lines;
+    }
+    // Progress, text and pointer as each document is loaded.
+    QStringList atEachLoad() {
+        auto seen = std::make_shared<QStringList>();
+        fp.office.onCall = [this, seen](const QString& member) {
+            if (member == "loadComponentFromURL")
+                *seen << QString("%1 %2 %3").arg(QString::number(form.ProgressBar1->value()),
+                                                 form.ProgressBar1->text(), QString::number(form.MousePointer.mode()));
+        };
+        form.PushButton2_Click();
+        return *seen;
+    }
+};
+
+// Types a folder into every folder window the run opens and closes it with the close box.
+struct FolderWindowUser : QObject {
+    int shown = 0;
+    explicit FolderWindowUser(const QString& folder) {
+        auto* timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this, folder] {
+            if (auto* window = qobject_cast<Form2*>(QApplication::activeModalWidget())) {
+                ++shown;
+                window->txtBackupPath->setText(folder);
+                window->close();
+            }
+        });
+        timer->start(0);
+    }
+};
+}  // namespace
+
+class PrintRunTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void onePassDoesEveryStepInOrder() {
+        Run run({"/docs/a.odt"});
+        run.form.Text2->setText("2");
+        QCOMPARE(run.atEachLoad(), QStringList{"100 Processing: a.odt 11"});
+        QCOMPARE(run.fp.log, QStringList({"getDefault", "setDefault Laser"}) +
+                                 passLog(Laser, "file:///docs/a.odt", {"wait 2000"}) +
+                                 QStringList({"setDefault Inkjet", "message Done."}));
+        QCOMPARE(run.fp.dialogs.messages.back().caption, QStringLiteral("Quorvane"));
+        QCOMPARE(run.form.ProgressBar1->value(), 0);
+        QCOMPARE(run.form.ProgressBar1->text(), QStringLiteral("Progress Bar"));
+        QCOMPARE(run.form.MousePointer.mode(), int(vbDefault));
+        QVERIFY(!run.form.Printing);
+    }
+
+    void threeDocumentsShowTheirShareInListOrder() {
+        Run run({"/d/one.odt", "two.odt", "/d/100%values.odt"});
+        QCOMPARE(run.atEachLoad(), QStringList({"33 Processing: one.odt 11", "66 Processing: two.odt 11",
+                                                "100 Processing: 100%\u2060values.odt 11"}));
+        QCOMPARE(run.fp.log.mid(2, run.fp.log.size() - 4),
+                 passLog(Laser, "file:///d/one.odt", {}) + passLog(Laser, "file:///two.odt", {}) +
+                     passLog(Laser, "file:///d/100%25values.odt", {}));
+    }
+
+    void fileUrlsEncodeWhatAUrlCannotHold_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("url");
+        QTest::newRow("plain") << "/home/u/report.odt" << "file:///home/u/report.odt";
+        QTest::newRow("marks") << "/d/Q&A #3 50%?.odt" << "file:///d/Q&A%20%233%2050%25%3F.odt";
+        QTest::newRow("non-ASCII") << "/d/ü.odt" << "file:///d/%C3%BC.odt";
+        QTest::newRow("no host") << "//server/x.odt" << "file:///server/x.odt";
+    }
+    void fileUrlsEncodeWhatAUrlCannotHold() {
+        QFETCH(QString, path);
+        QTEST(FileUrl(path), "url");
+    }
+
+    void emptyListOnlySaysSoAndCanStartAgain() {
+        Run run({});
+        run.form.PushButton2_Click();
+        run.form.PushButton2_Click();
+        QCOMPARE(run.fp.log, QStringList({"message No files added.", "message No files added."}));
+        QVERIFY(!run.form.Printing);
+    }
+
+    void failedLoadIsReportedWithEveryStepDependingOnIt() {
+        Run run({"/d/bad1.odt", "/d/bad2.odt"});
+        run.fp.office.failing = {"loadComponentFromURL"};
+        run.form.PushButton2_Click();
+        QCOMPARE(run.errorLines(), QStringList({"148", "154", "156", "168", "148", "154", "156", "168"}));
+        QVERIFY(run.fp.dialogs.messages[0].text.contains("in Lumbrel2021/08/31.Form1.PushButton2_Click at line 148"));
+        QCOMPARE(run.fp.logOf({"wait"}).size(), 4);
+        QCOMPARE(run.fp.printers.current, Inkjet);
+        QCOMPARE(run.fp.dialogs.texts().back(), QStringLiteral("Done."));
+    }
+
+    void pauseBoxIsReadForEachDocument_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("waits");
+        QTest::addColumn<QStringList>("errors");
+        const QStringList none{"wait 1000", "wait 1000"};
+        for (const char* t : {"", "abc", "0", "-3"}) QTest::newRow(*t ? t : "empty") << QString(t) << none << QStringList();
+        QTest::newRow("2.5") << "2.5" << QStringList{"wait 1000", "wait 2000", "wait 1000"} << QStringList();
+        QTest::newRow("3.5") << " 3.5 " << QStringList{"wait 1000", "wait 4000", "wait 1000"} << QStringList();
+        QTest::newRow("1e1") << "1e1" << QStringList{"wait 1000", "wait 10000", "wait 1000"} << QStringList();
+        QTest::newRow("&H10") << "&H10" << QStringList{"wait 1000", "wait 16000", "wait 1000"} << QStringList();
+        QTest::newRow("40000") << "40000" << none << QStringList{"166"};
+    }
+    void pauseBoxIsReadForEachDocument() {
+        QFETCH(QString, text);
+        Run run({"/d/a.odt"});
+        run.form.Text2->setText(text);
+        run.form.PushButton2_Click();
+        QFETCH(QStringList, waits);
+        QCOMPARE(run.fp.logOf({"wait"}), waits);
+        QTEST(run.errorLines(), "errors");
+    }
+
+    void whatTheUserDoesDuringARun() {
+        Run run({"/d/a.odt", "/d/b.odt"});
+        int pumps = 0;
+        run.fp.runtime.onPump = [&] {
+            if (++pumps != 1) return;
+            run.form.PushButton2_Click();               // refused: a run is under way
+            AppendEntry(run.form.ListView1, "/d/c.odt");  // not printed by this run
+            run.form.Text2->setText("3");               // takes effect at once
+        };
+        const QStringList seen = run.atEachLoad();
+        QCOMPARE(seen, QStringList({"50 Processing: a.odt 11", "66 Processing: b.odt 11"}));
+        QCOMPARE(run.fp.logOf({"getDefault"}).size(), 1);
+        QCOMPARE(run.fp.logOf({"wait 3000"}).size(), 2);
+        QCOMPARE(run.fp.dialogs.texts(), QStringList{"Done."});
+    }
+
+    void entriesRemovedDuringARunAreLeftOut() {
+        Run run({"/d/a.odt", "/d/b.odt", "/d/c.odt"});
+        run.fp.runtime.onPump = [&] { run.form.ListView1->clear(); };
+        run.form.PushButton2_Click();
+        QCOMPARE(run.fp.logOf({"office loadComponentFromURL"}).size(), 1);
+        QCOMPARE(run.errorLines(), QStringList({"118", "118"}));
+        QVERIFY(run.fp.dialogs.texts()[0].startsWith("Subscript out of range\r\n"));
+    }
+
+    void defaultPrinterAroundARun() {
+        Run none({"/d/a.odt"});  // nothing chosen: the current default stays
+        none.form.Combo1->setCurrentIndex(-1);
+        none.form.PushButton2_Click();
+        QCOMPARE(none.fp.logOf({"setDefault"}), QStringList{"setDefault Inkjet"});
+
+        Run noDefault({"/d/a.odt"});  // no default before the run: none after it
+        noDefault.fp.printers.current.clear();
+        noDefault.form.PushButton2_Click();
+        QCOMPARE(noDefault.fp.printers.current, QString());
+
+        Run closed({"/d/a.odt"});  // the window closed in mid-run
+        closed.fp.runtime.onPump = [&] { closed.form.Form_QueryUnload(); };
+        QVERIFY_THROWS_EXCEPTION(ProgramEnded, closed.form.PushButton2_Click());
+        QCOMPARE(closed.fp.printers.current, Inkjet);
+        closed.fp.log.clear();
+        QVERIFY_THROWS_EXCEPTION(ProgramEnded, closed.form.Form_QueryUnload());
+        QCOMPARE(closed.fp.logOf({"setDefault"}), QStringList());  // no run under way any more
+    }
+
+    void pdfRunAsksForTheFolderOnceAndNamesEachFile() {
+        QTemporaryDir out;
+        FolderWindowUser user(out.path() + "/");
+        Run run({"/d/old.docs/report", "/d/x/a.odt", "/d/y/a.odt", "/d/.odt"}, PdfPrinterName);
+        run.form.PushButton2_Click();
+        QCOMPARE(user.shown, 1);
+        QCOMPARE(OutputFolder, out.path() + "/");
+        const QStringList files = run.fp.logOf({"registry set OutputFile="}).replaceInStrings(out.path(), "out");
+        QCOMPARE(files.mid(0, 3), QStringList({"registry set OutputFile=out/old.pdf", "registry set OutputFile=out/a.pdf",
+                                               "registry set OutputFile=out/a (2).pdf"}));
+        // The clock has moved on by the run's sleeps and waits: 3 passes of 6 s, then 2 s.
+        QCOMPARE(files[3], QStringLiteral("registry set OutputFile=out/PrintOut202108311504254.pdf"));
+        QCOMPARE(run.fp.logOf({"wait"}).size(), 4 * 3);
+        QCOMPARE(run.fp.printers.current, Inkjet);
+    }
+};
+
+QTEST_MAIN(PrintRunTest)
+#include "test_printing_run.moc"
