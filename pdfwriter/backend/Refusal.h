@@ -1,0 +1,11 @@
+#pragma once
+#include <stdexcept>
+#include <string>
+
+// A job that is not written; the reason goes to the CUPS log.
+struct Refusal : std::runtime_error {
+    explicit Refusal(const std::string& reason) : std::runtime_error(reason) {}
+};
+
+// One line of the CUPS log ("INFO", "ERROR", ...), which the scheduler also shows as the queue's state.
+void LogLine(const char* level, const std::string& text);
