@@ -53,7 +53,6 @@ SetEnv KEEPJOB_DIR $DIR/jobs
 CONF
     cat >"$DIR/etc/cupsd.conf" <<CONF
 Listen $DIR/cups.sock
-Port 0
 LogLevel debug
 MaxLogSize 0
 ErrorPolicy abort-job
@@ -121,7 +120,8 @@ CONF
 wait_until_answering() {
     local i
     for i in $(seq 100); do
-        lpstat -r >/dev/null 2>&1 && return 0
+        # lpstat -r exits with 0 either way; only its text tells.
+        [ "$(lpstat -r 2>/dev/null)" = "scheduler is running" ] && return 0
         kill -0 "$(cat "$DIR/cupsd.pid")" 2>/dev/null || break
         sleep 0.1
     done
@@ -131,8 +131,10 @@ wait_until_answering() {
 
 add_queue() {
     local name=$1 description=${2:-}
-    lpadmin -p "$name" -E -v keepjob:/ -m raw ${description:+-D "$description"} 2>/dev/null \
-        || die "cannot add queue $name"
+    local out
+    # CUPS 2.4 warns that raw queues are deprecated; they still pass every job on unchanged.
+    out=$(lpadmin -p "$name" -E -v keepjob:/ -m raw ${description:+-D "$description"} 2>&1) \
+        || die "cannot add queue $name: $out"
     mkdir -p "$DIR/jobs/$name" && chown lp:lp "$DIR/jobs/$name"
 }
 
