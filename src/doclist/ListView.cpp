@@ -1,66 +1,159 @@
 #include "ListView.h"
 
 #include <QDragEnterEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
 #include "platform/RuntimeError.h"
 
-ListView::ListView(QWidget* parent) : QTreeWidget(parent) {
+namespace {
+const QString ToolTip = QStringLiteral(
+    "Drag and drop files here. Double-click item to remove it. Move | line to right and out of window to reveal "
+    "full names.");
+
+// Arial 9 pt bold. The character set (204) has no meaning for Qt's Unicode fonts.
+QFont listFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(9);
+    font.setBold(true);
+    return font;
+}
+}  // namespace
+
+ListView::ListView(QWidget* parent) : QTreeView(parent), entries_(this) {
+    setModel(&entries_);
+    setFont(listFont());
+    setToolTip(ToolTip);
     setRootIsDecorated(false);
-    setColumnCount(0);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);  // keeps the layout of 100,000 entries cheap
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Entries never leave the list by dragging; files from the file manager may come in.
+    setDragEnabled(false);
     setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DropOnly);
+    setDropIndicatorShown(false);
     setMouseTracking(true);
+    // The column keeps the width it is given; the user widens it by its divider to read long paths.
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
 }
 
-void ListView::dragEnterEvent(QDragEnterEvent* event) {
-    QDragMoveEvent& move = *event;
-    dragMoveEvent(&move);
+void ListView::setHeaderLabels(const QStringList& captions) { entries_.setCaptions(captions); }
+
+void ListView::checkPosition(int position, int last) const {
+    if (position < 1 || position > last) throw Err::subscriptOutOfRange();
 }
+
+QString ListView::entryText(int position) const {
+    checkPosition(position, count());
+    return entries_.text(position - 1);
+}
+
+void ListView::insertEntry(int position, const QString& text) {
+    checkPosition(position, count() + 1);
+    entries_.insert(position - 1, text);
+}
+
+void ListView::removeEntry(int position) {
+    checkPosition(position, count());
+    entries_.remove(position - 1);
+}
+
+void ListView::setEntryText(int position, const QString& text) {
+    checkPosition(position, count());
+    entries_.setText(position - 1, text);
+}
+
+void ListView::clear() { entries_.clear(); }
+
+int ListView::currentPosition() const {
+    const QModelIndexList selected = selectionModel()->selectedRows();
+    return selected.isEmpty() ? 0 : selected.first().row() + 1;
+}
+
+void ListView::selectEntry(int position) {
+    checkPosition(position, count());
+    selectionModel()->setCurrentIndex(entries_.index(position - 1, 0),
+                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void ListView::scrollToEntry(int position) {
+    checkPosition(position, count());
+    scrollTo(entries_.index(position - 1, 0));
+}
+
+int ListView::entryAt(const QPoint& point) const {
+    const QModelIndex index = indexAt(point);
+    return index.isValid() ? index.row() + 1 : 0;
+}
+
+QPersistentModelIndex ListView::entryHandle(int position) const {
+    checkPosition(position, count());
+    return QPersistentModelIndex(entries_.index(position - 1, 0));
+}
+
+int ListView::positionOf(const QModelIndex& handle) const {
+    return handle.isValid() && handle.model() == &entries_ ? handle.row() + 1 : 0;
+}
+
+void AppendEntry(ListView* list, const QString& text) { list->entries_.append(text); }
+
+namespace {
+// Whatever the file manager proposes, a drop here copies (or links): the list only reads the
+// paths, and a move would have the file manager delete the files it dropped.
+bool acceptWithoutMove(QDropEvent* event) {
+    const Qt::DropActions possible = event->possibleActions();
+    if (!(possible & (Qt::CopyAction | Qt::LinkAction))) {
+        event->setDropAction(Qt::IgnoreAction);
+        event->ignore();
+        return false;
+    }
+    event->setDropAction(possible & Qt::CopyAction ? Qt::CopyAction : Qt::LinkAction);
+    event->accept();
+    return true;
+}
+}  // namespace
+
+// The drop handlers decide what the list takes; the list only passes the events on.
+void ListView::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
 
 void ListView::dragMoveEvent(QDragMoveEvent* event) {
-    event->acceptProposedAction();
-    emit OLEDragOver(event);
+    if (acceptWithoutMove(event)) emit OLEDragOver(event);
 }
 
 void ListView::dropEvent(QDropEvent* event) {
-    event->acceptProposedAction();
-    emit OLEDragDrop(event);
+    if (acceptWithoutMove(event)) emit OLEDragDrop(event);
 }
 
+// A press on an entry makes it current and reports the click at once, so that one press and move
+// drags the pressed entry.
 void ListView::mousePressEvent(QMouseEvent* event) {
-    QTreeWidget::mousePressEvent(event);
-    if (QTreeWidgetItem* item = itemAt(event->position().toPoint())) emit ItemClick(item);
+    QTreeView::mousePressEvent(event);
+    const QModelIndex pressed = indexAt(event->position().toPoint());
+    if (pressed.isValid()) emit ItemClick(pressed);
     emit MouseDown(event->button(), event->position().toPoint());
 }
 
-void ListView::mouseMoveEvent(QMouseEvent* event) {
-    emit MouseMove(event->buttons(), event->position().toPoint());
-}
+// The handlers own what a move with the button held does; the view's own rule (the selection
+// follows the pointer) would move the current entry without any swap.
+void ListView::mouseMoveEvent(QMouseEvent* event) { emit MouseMove(event->buttons(), event->position().toPoint()); }
 
 void ListView::mouseReleaseEvent(QMouseEvent* event) {
-    QTreeWidget::mouseReleaseEvent(event);
+    QTreeView::mouseReleaseEvent(event);
     emit MouseUp(event->button(), event->position().toPoint());
 }
 
 void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
-    QTreeWidget::mouseDoubleClickEvent(event);
+    QTreeView::mouseDoubleClickEvent(event);
     emit DblClick();
 }
 
 void ListView::keyPressEvent(QKeyEvent* event) {
     emit KeyDown(event->key(), event->modifiers());
-    QTreeWidget::keyPressEvent(event);
-}
-
-QString ListView::entryText(int position) const {
-    if (position < 1 || position > count()) throw Err::subscriptOutOfRange();
-    return entry(position)->text(0);
-}
-
-void AppendEntry(ListView* list, const QString& text) {
-    auto* item = new QTreeWidgetItem(QStringList{text});
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    list->addTopLevelItem(item);
+    QTreeView::keyPressEvent(event);
 }
