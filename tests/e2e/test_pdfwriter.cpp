@@ -196,6 +196,46 @@ private slots:
         QVERIFY(!QFile::exists(target));
     }
 
+    void aCancelledConversionEndsAndLeavesNothing() {
+        const QString folder = userFolder(QStringLiteral("cancelled"));
+        setValues(folder + QStringLiteral("/never.pdf"), QStringLiteral("1"));
+        QString out;
+        QVERIFY(PrivateCupsd::runTool(QStringLiteral("runuser"),
+                                      {QStringLiteral("-u"), user, QStringLiteral("--"), QStringLiteral("lp"),
+                                       QStringLiteral("-d"), Queue, QStringLiteral("-")},
+                                      &out, "%!PS\n{} loop\n"));
+        QVERIFY(PrivateCupsd::waitFor([&] { return !leftovers(folder).isEmpty(); }, 30000));  // converting
+        QVERIFY(PrivateCupsd::runTool(QStringLiteral("cancel"), {QStringLiteral("-a"), Queue}));
+        QVERIFY(cupsd->waitUntilIdle());
+        QVERIFY(PrivateCupsd::waitFor([&] { return leftovers(folder).isEmpty(); }, 10000));
+        QVERIFY(!QFile::exists(folder + QStringLiteral("/never.pdf")));
+        QVERIFY(PrivateCupsd::waitFor(
+            [&] { return !PrivateCupsd::runTool(QStringLiteral("pgrep"), {QStringLiteral("-u"), user, QStringLiteral("gs")}); },
+            10000));  // the converter was ended, not left running
+    }
+
+    void libreOfficePrintsToIt() {
+        if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) QSKIP("LibreOffice is not installed");
+        const QString folder = userFolder(QStringLiteral("office"));
+        const QString target = folder + QStringLiteral("/letter.pdf");
+        setValues(target, QStringLiteral("1"));
+        const QString document = folder + QStringLiteral("/letter.txt");
+        QFile file(document);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Printed by LibreOffice\n");
+        file.close();
+        QVERIFY(chownToUser(document));
+        // The user's own office, with a profile of its own in the user's home.
+        QVERIFY(PrivateCupsd::runTool(
+            QStringLiteral("runuser"),
+            {QStringLiteral("-u"), user, QStringLiteral("--"), QStringLiteral("env"), QStringLiteral("HOME=") + home,
+             QStringLiteral("timeout"), QStringLiteral("120"), QStringLiteral("soffice"), QStringLiteral("--headless"),
+             QStringLiteral("--norestore"), QStringLiteral("-env:UserInstallation=file://") + home + QStringLiteral("/office-profile"),
+             QStringLiteral("--pt"), Queue, document}));
+        QVERIFY(cupsd->waitUntilIdle());
+        QVERIFY2(cupsd->jobText(target).contains(QStringLiteral("Printed by LibreOffice")), qPrintable(cupsd->log().right(2000)));
+    }
+
     void cleanupTestCase() { cupsd.reset(); }
 };
 
