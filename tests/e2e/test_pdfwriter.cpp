@@ -71,6 +71,15 @@ class PdfWriterTest : public QObject {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
+    // Whether a Ghostscript process of the user is still there.
+    bool runsGhostscript() const {
+        const QByteArray uid = QByteArray::number(getpwnam(user.toUtf8().constData())->pw_uid);
+        for (const QString& pid : QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs)) {
+            const QByteArray status = content(QStringLiteral("/proc/") + pid + QStringLiteral("/status"));
+            if (status.startsWith("Name:\tgs\n") && status.contains("\nUid:\t" + uid + "\t")) return true;
+        }
+        return false;
+    }
     static QStringList leftovers(const QString& folder) {
         return QDir(folder).entryList({QStringLiteral(".vendrellpdf-*")}, QDir::Files | QDir::Hidden);
     }
@@ -205,13 +214,12 @@ private slots:
                                        QStringLiteral("-d"), Queue, QStringLiteral("-")},
                                       &out, "%!PS\n{} loop\n"));
         QVERIFY(PrivateCupsd::waitFor([&] { return !leftovers(folder).isEmpty(); }, 30000));  // converting
+        QVERIFY(runsGhostscript());
         QVERIFY(PrivateCupsd::runTool(QStringLiteral("cancel"), {QStringLiteral("-a"), Queue}));
         QVERIFY(cupsd->waitUntilIdle());
         QVERIFY(PrivateCupsd::waitFor([&] { return leftovers(folder).isEmpty(); }, 10000));
         QVERIFY(!QFile::exists(folder + QStringLiteral("/never.pdf")));
-        QVERIFY(PrivateCupsd::waitFor(
-            [&] { return !PrivateCupsd::runTool(QStringLiteral("pgrep"), {QStringLiteral("-u"), user, QStringLiteral("gs")}); },
-            10000));  // the converter was ended, not left running
+        QVERIFY(PrivateCupsd::waitFor([&] { return !runsGhostscript(); }, 10000));  // the converter was ended
     }
 
     void libreOfficePrintsToIt() {
