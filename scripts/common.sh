@@ -25,13 +25,15 @@ build() {
 
 # The system's CUPS scheduler: systemd where it runs, else started directly (containers).
 start_system_cups() {
-    if lpstat -r >/dev/null 2>&1; then return; fi
+    # lpstat -r exits 0 either way; only its text tells.
+    scheduler_up() { [ "$(lpstat -r 2>/dev/null)" = "scheduler is running" ]; }
+    if scheduler_up; then return; fi
     if [ -d /run/systemd/system ]; then
         as_root systemctl enable --now cups
     else
         as_root /usr/sbin/cupsd
     fi
-    for _ in $(seq 50); do lpstat -r >/dev/null 2>&1 && return; sleep 0.1; done
+    for _ in $(seq 50); do scheduler_up && return; sleep 0.1; done
     echo "CUPS did not start" >&2
     return 1
 }
