@@ -53,8 +53,8 @@ QString GetDefaultPrinter(Platform& platform) {
     return name;
 }
 
-// Never fails to its caller. The empty text names no printer: choosing nothing leaves the
-// current default alone.
+// The scripting object's SetDefaultPrinter is the printing system's per-user default here. Never
+// fails to its caller. The empty text names no printer: choosing nothing leaves the default alone.
 bool SetDefaultPrinter(Platform& platform, const QString& name, bool showError) {
     bool done = false;
     if (!name.isEmpty()) {

@@ -10,7 +10,8 @@ QString OutputFolder;
 
 namespace {
 const QString PdfSuffix = QStringLiteral(".pdf");
-// One name may take 255 bytes here.
+// The classic cut of the whole path to 251 characters kept it within the path limit; here the limit
+// that matters is 255 bytes for one name, so the name is cut to fit with its ".pdf".
 constexpr qsizetype NameBytes = 255;
 
 // Characters a file name cannot hold on the systems the PDFs travel to become blanks; quotes, '#'

@@ -196,16 +196,20 @@ private slots:
     void pdfRunAsksForTheFolderOnceAndNamesEachFile() {
         QTemporaryDir out;
         FolderWindowUser user(out.path() + "/");
-        Run run({"/d/old.docs/report", "/d/x/a.odt", "/d/y/a.odt", "/d/.odt"}, PdfPrinterName);
+        const QString listedPdf = out.path() + "/old.pdf";
+        QFile(listedPdf).open(QIODevice::WriteOnly);
+        Run run({"/d/old.docs/report", "/d/x/a.odt", "/d/y/a.odt", "/d/.odt", listedPdf}, PdfPrinterName);
         run.form.PushButton2_Click();
         QCOMPARE(user.shown, 1);
         QCOMPARE(OutputFolder, out.path() + "/");
         const QStringList files = run.fp.logOf({"registry set OutputFile="}).replaceInStrings(out.path(), "out");
-        QCOMPARE(files.mid(0, 3), QStringList({"registry set OutputFile=out/old.pdf", "registry set OutputFile=out/a.pdf",
+        QCOMPARE(files.mid(0, 3), QStringList({"registry set OutputFile=out/old (2).pdf", "registry set OutputFile=out/a.pdf",
                                                "registry set OutputFile=out/a (2).pdf"}));
         // The clock has moved on by the run's sleeps and waits: 3 passes of 6 s, then 2 s.
         QCOMPARE(files[3], QStringLiteral("registry set OutputFile=out/PrintOut202108311504254.pdf"));
-        QCOMPARE(run.fp.logOf({"wait"}).size(), 4 * 3);
+        QCOMPARE(files[4], QStringLiteral("registry set OutputFile=out/old (3).pdf"));
+        QVERIFY(QFile::exists(listedPdf));  // a listed document is never replaced
+        QCOMPARE(run.fp.logOf({"wait"}).size(), 5 * 3);
         QCOMPARE(run.fp.printers.current, Inkjet);
     }
 };
