@@ -36,7 +36,10 @@ void Form1::ListView1_OLEDragDrop(QDropEvent* event) {
     const QStringList items = DroppedFiles(event->mimeData());
     Trap trap(platform, MainProject + QStringLiteral(".Form1.ListView1_OLEDragDrop"));
     for (const QString& item : items) {
-        if (trap.test(100, [&] { return platform.files.entryExists(item) && IsFolder(platform.files, item); })) {
+        // A failing folder test leaves the item taken as a file, as a vanished item is.
+        bool folder = false;
+        trap(100, [&] { folder = platform.files.entryExists(item) && IsFolder(platform.files, item); });
+        if (folder) {
             QStringList folders;
             trap(102, [&] { folders << item + QLatin1Char('/'); });
             trap(104, [&] { GetSubDirectories2016(platform, folders, true); });

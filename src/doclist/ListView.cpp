@@ -34,8 +34,8 @@ ListView::ListView(QWidget* parent) : QTreeView(parent), entries_(this) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Entries never leave the list by dragging; files from the file manager may come in.
     setDragEnabled(false);
-    setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DropOnly);
+    viewport()->setAcceptDrops(true);  // the drag events arrive at the list's area, not at its frame
     setDropIndicatorShown(false);
     setMouseTracking(true);
     // The column keeps the width it is given; the user widens it by its divider to read long paths.
