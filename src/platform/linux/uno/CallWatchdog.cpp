@@ -1,0 +1,61 @@
+#include "CallWatchdog.h"
+
+CallWatchdog::CallWatchdog() : thread_([this] { watch(); }) {}
+
+CallWatchdog::~CallWatchdog() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+}
+
+void CallWatchdog::watch() {
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+        if (!armed_) {
+            changed_.wait(lock);
+            continue;
+        }
+        if (changed_.wait_until(lock, deadline_) == std::cv_status::no_timeout) continue;
+        if (!armed_ || std::chrono::steady_clock::now() < deadline_) continue;
+        armed_ = false;
+        overran_ = acting_ = true;
+        const std::function<void()> action = onOverrun_;
+        lock.unlock();
+        try {
+            action();
+        } catch (...) {
+            // The action ends a process; nothing of it may take the watchdog down.
+        }
+        lock.lock();
+        acting_ = false;
+        changed_.notify_all();
+    }
+}
+
+CallWatchdog::Scope::Scope(CallWatchdog& watchdog, std::chrono::milliseconds bound, std::function<void()> onOverrun)
+    : watchdog_(watchdog) {
+    {
+        std::lock_guard lock(watchdog_.mutex_);
+        watchdog_.armed_ = true;
+        watchdog_.overran_ = false;
+        watchdog_.deadline_ = std::chrono::steady_clock::now() + bound;
+        watchdog_.onOverrun_ = std::move(onOverrun);
+    }
+    watchdog_.changed_.notify_all();
+}
+
+CallWatchdog::Scope::~Scope() {
+    std::unique_lock lock(watchdog_.mutex_);
+    watchdog_.armed_ = false;
+    watchdog_.changed_.notify_all();
+    watchdog_.changed_.wait(lock, [this] { return !watchdog_.acting_; });
+}
+
+bool CallWatchdog::Scope::overran() const {
+    std::unique_lock lock(watchdog_.mutex_);
+    watchdog_.changed_.wait(lock, [this] { return !watchdog_.acting_; });
+    return watchdog_.overran_;
+}

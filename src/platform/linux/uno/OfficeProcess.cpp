@@ -1,0 +1,148 @@
+#include "OfficeProcess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/RuntimeError.h"
+
+extern char** environ;
+
+namespace {
+// The office's own exit codes that ask its launcher to start it again.
+constexpr int RestartAfterCrash = 79;
+constexpr int RestartRequested = 81;
+constexpr int MaxRestarts = 3;
+
+// argv and envp prepared before fork: the child may only make async-signal-safe calls.
+struct ExecArguments {
+    std::vector<QByteArray> storage;
+    std::vector<char*> argv, envp;
+
+    ExecArguments(const QStringList& args) {
+        for (const QString& a : args) storage.push_back(a.toLocal8Bit());
+        const size_t argc = storage.size();
+        // The UNO bootstrap variable set for this process would misdirect another office installation.
+        for (char** e = environ; *e; ++e)
+            if (qstrncmp(*e, "URE_BOOTSTRAP=", 14) != 0) storage.emplace_back(*e);
+        for (size_t i = 0; i < argc; ++i) argv.push_back(storage[i].data());
+        argv.push_back(nullptr);
+        for (size_t i = argc; i < storage.size(); ++i) envp.push_back(storage[i].data());
+        envp.push_back(nullptr);
+    }
+};
+
+QString profileArgument(const OfficeSettings& s) { return QStringLiteral("-env:UserInstallation=") + s.profileUrl; }
+}  // namespace
+
+bool OfficeProcess::installed() const {
+    const QFileInfo binary(settings_.binary);
+    return binary.isFile() && binary.isExecutable();
+}
+
+void OfficeProcess::start() {
+    if (!installed()) throw RuntimeError(Err::cannotCreateObject().number, QStringLiteral("No office at ") + settings_.binary);
+    QDir().mkpath(settings_.profileFolder);
+    restarts_ = 0;
+    spawn();
+}
+
+void OfficeProcess::spawn() {
+    ExecArguments exec({settings_.binary, profileArgument(settings_), QStringLiteral("--headless"),
+                        QStringLiteral("--invisible"), QStringLiteral("--norestore"), QStringLiteral("--nologo"),
+                        QStringLiteral("--nodefault"), QStringLiteral("--nolockcheck"),
+                        QStringLiteral("--accept=pipe,name=") + settings_.pipeName + QStringLiteral(";urp;")});
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid < 0) throw RuntimeError(Err::cannotCreateObject().number, QStringLiteral("Cannot start the office"));
+    if (pid == 0) {
+        // The parent-death signal follows the thread that forked: the UI thread, which lives as long
+        // as the program. SIGKILL, because an office that hangs would ignore anything milder.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent) ::_exit(127);
+        ::setpgid(0, 0);  // a terminal's Ctrl+C is the program's business; the office follows by the signal
+        const int null = ::open("/dev/null", O_RDWR);
+        if (null >= 0) {
+            ::dup2(null, 0);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+        }
+        ::close_range(3, ~0U, 0);
+        ::execve(exec.argv[0], exec.argv.data(), exec.envp.data());
+        ::_exit(127);
+    }
+    child_ = pid;
+}
+
+bool OfficeProcess::exited() {
+    const pid_t pid = child_;
+    if (pid == 0) return true;
+    int status = 0;
+    const pid_t r = ::waitpid(pid, &status, WNOHANG);
+    if (r == 0) return false;
+    child_ = 0;
+    if (r == pid && WIFEXITED(status)) {
+        exitCode_ = WEXITSTATUS(status);
+        if ((exitCode_ == RestartRequested || exitCode_ == RestartAfterCrash) && restarts_ < MaxRestarts) {
+            ++restarts_;
+            spawn();
+            return false;
+        }
+    } else {
+        exitCode_ = -1;
+    }
+    return true;
+}
+
+void OfficeProcess::kill() noexcept {
+    if (const pid_t pid = child_; pid > 0) ::kill(pid, SIGKILL);
+    try {
+        for (const pid_t pid : officesOnProfile()) ::kill(pid, SIGKILL);
+    } catch (...) {
+        // Listing processes can only fail for want of memory; this program's own office is ended anyway.
+    }
+}
+
+bool OfficeProcess::reap(std::chrono::milliseconds bound) {
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    restarts_ = MaxRestarts;  // an office being ended is not started again
+    while (!exited()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        QThread::msleep(20);
+    }
+    // Offices on the profile that this program did not start (left by another instance) end too.
+    while (!officesOnProfile().isEmpty()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+// Every process of this user whose arguments name this profile, whoever started it
+// (the office's own launcher passes the arguments on to the office).
+QList<pid_t> OfficeProcess::officesOnProfile() const {
+    QList<pid_t> pids;
+    const QByteArray wanted = profileArgument(settings_).toLocal8Bit();
+    const QDir proc(QStringLiteral("/proc"));
+    for (const QString& entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool numeric = false;
+        const pid_t pid = pid_t(entry.toInt(&numeric));
+        if (!numeric || pid == ::getpid()) continue;
+        struct stat st {};
+        const QByteArray dir = "/proc/" + entry.toLatin1();
+        if (::stat(dir.constData(), &st) != 0 || st.st_uid != ::getuid()) continue;
+        QFile cmdline(QString::fromLatin1(dir) + QStringLiteral("/cmdline"));
+        if (!cmdline.open(QIODevice::ReadOnly)) continue;
+        // A zombie has no arguments left, so an office that has ended is not listed.
+        if (cmdline.readAll().split('\0').contains(wanted)) pids << pid;
+    }
+    return pids;
+}

@@ -1,0 +1,40 @@
+#pragma once
+#include <QList>
+#include <atomic>
+#include <chrono>
+#include <sys/types.h>
+
+#include "OfficeSettings.h"
+
+// The office process on this program's profile: started headless on the private pipe, and ended
+// again, also when it hangs. It dies with the program (parent-death signal), even when the program
+// is killed.
+class OfficeProcess {
+public:
+    explicit OfficeProcess(const OfficeSettings& settings) : settings_(settings) {}
+    OfficeProcess(const OfficeProcess&) = delete;
+    OfficeProcess& operator=(const OfficeProcess&) = delete;
+
+    bool installed() const;
+    // Starts the office; throws RuntimeError when it cannot be started at all.
+    void start();
+    bool startedHere() const { return child_ != 0; }
+    // Whether the office this program started has ended. An office that ends asking to be started
+    // again (as it does after creating a new profile) is started again.
+    bool exited();
+    // How the office that exited last ended: its exit code, or -1 for a signal.
+    int exitCode() const { return exitCode_; }
+    // SIGKILL to this program's office and to any other office on the profile. Safe on any thread.
+    void kill() noexcept;
+    // Waits up to the bound for this program's office to end; true when it has.
+    bool reap(std::chrono::milliseconds bound);
+
+private:
+    void spawn();
+    QList<pid_t> officesOnProfile() const;
+
+    const OfficeSettings& settings_;
+    std::atomic<pid_t> child_{0};
+    int restarts_ = 0;
+    int exitCode_ = 0;
+};

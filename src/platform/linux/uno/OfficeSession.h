@@ -1,0 +1,80 @@
+#pragma once
+#include <QStringList>
+#include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/lang/XMultiComponentFactory.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <type_traits>
+
+#include "CallWatchdog.h"
+#include "UnoErrors.h"
+
+// One connection to one office process. Every office call goes through call(): it is bounded by the
+// watchdog, and an office exception comes out as a RuntimeError.
+class OfficeSession {
+public:
+    struct Guard {
+        std::shared_ptr<CallWatchdog> watchdog;
+        std::chrono::milliseconds bound;
+        std::function<void()> endOffice;  // runs on the watchdog's thread when a call overruns
+    };
+
+    // The office that answers on the pipe, or null when none does. Throws RuntimeError when one
+    // answers and then fails or hangs.
+    static std::shared_ptr<OfficeSession> connect(const QString& pipeName, Guard guard);
+    ~OfficeSession();
+    OfficeSession(const OfficeSession&) = delete;
+    OfficeSession& operator=(const OfficeSession&) = delete;
+
+    template <class F>
+    auto call(F&& f) -> decltype(f());
+
+    // A round trip to the office; false when it is gone or did not answer in time (it is then ended).
+    bool answers();
+    // Whether the office has the printer in its list, which it reads once, when it starts.
+    bool knowsPrinter(const QString& name) const { return printers_.contains(name); }
+    // Asks the office to end; it may end before it can answer.
+    void terminateOffice();
+    // Drops the connection; a call blocked on it returns with an error. Safe on any thread.
+    void dispose() noexcept;
+
+    const css::uno::Reference<css::uno::XComponentContext>& context() const { return context_; }
+    const css::uno::Reference<css::lang::XMultiComponentFactory>& serviceManager() const { return serviceManager_; }
+
+private:
+    OfficeSession(css::uno::Reference<css::bridge::XBridge> bridge, Guard guard);
+
+    Guard guard_;
+    std::mutex mutex_;
+    css::uno::Reference<css::bridge::XBridge> bridge_;  // null once disposed
+    css::uno::Reference<css::uno::XComponentContext> context_;
+    css::uno::Reference<css::lang::XMultiComponentFactory> serviceManager_;
+    QStringList printers_;
+};
+
+template <class F>
+auto OfficeSession::call(F&& f) -> decltype(f()) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!bridge_.is()) throw OfficeErr::gone({});
+    }
+    CallWatchdog::Scope scope(*guard_.watchdog, guard_.bound, [this] {
+        guard_.endOffice();
+        dispose();
+    });
+    try {
+        if constexpr (std::is_void_v<decltype(f())>) {
+            f();
+            if (scope.overran()) throw OfficeErr::timedOut(guard_.bound);
+        } else {
+            auto result = f();
+            if (scope.overran()) throw OfficeErr::timedOut(guard_.bound);
+            return result;
+        }
+    } catch (const css::uno::Exception&) {
+        if (scope.overran()) throw OfficeErr::timedOut(guard_.bound);
+        throw OfficeErr::fromCaughtException();
+    }
+}

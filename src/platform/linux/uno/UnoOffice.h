@@ -1,0 +1,31 @@
+#pragma once
+#include <QSet>
+#include <memory>
+
+#include "CallWatchdog.h"
+#include "OfficeProcess.h"
+#include "OfficeSession.h"
+#include "OfficeSettings.h"
+#include "platform/Office.h"
+
+// The office over its UNO bridge: this user's own office process on the program's profile, kept
+// warm between documents, started afresh when it has died, hangs, or does not know the default printer.
+class UnoOffice : public Office {
+public:
+    UnoOffice();
+    ~UnoOffice() override;
+    std::shared_ptr<OfficeObject> createServiceManager() override;
+    void shutdown() override;
+
+private:
+    std::shared_ptr<OfficeSession> reachOffice();
+    std::shared_ptr<OfficeSession> startOffice();
+    void endOffice(bool askFirst);
+    OfficeSession::Guard guard() const;
+
+    OfficeSettings settings_;
+    std::shared_ptr<OfficeProcess> process_;
+    std::shared_ptr<CallWatchdog> watchdog_;
+    std::shared_ptr<OfficeSession> session_;
+    QSet<QString> queuesNoFreshOfficeKnows_;
+};
