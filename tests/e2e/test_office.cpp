@@ -1,8 +1,8 @@
 // The office bridge against the real office: start, warm reuse, late-bound calls, failures that must
 // come back as errors, and an office that crashes, hangs or would outlive the program.
 #include <QtTest>
+#include <clocale>
 #include <csignal>
-#include <sys/wait.h>
 
 #include "OdtWriter.h"
 #include "RealPlatform.h"
@@ -119,6 +119,18 @@ private slots:
                                       0, {})->close(true);
     }
 
+    void aLocaleThatIsNotUtf8StillFindsNonAsciiNames() {
+        const QByteArray saved = qgetenv("LC_ALL");
+        qputenv("LC_ALL", "C");
+        std::setlocale(LC_ALL, "C");
+        auto office = loadOffice();
+        Pass pass(*office, document(QString::fromUtf8("Ünïcödé.odt"), QStringLiteral("Locale")));
+        pass.document->close(true);
+        office->shutdown();
+        qputenv("LC_ALL", saved);
+        std::setlocale(LC_ALL, "");
+    }
+
     void failuresComeBackAsErrorsWithTheOfficesMessage() {
         auto office = loadOffice();
         auto serviceManager = office->createServiceManager();
@@ -136,6 +148,11 @@ private slots:
         QCOMPARE(numberOf([&] { desktop->loadComponentFromURL(QStringLiteral("file:///") + folder, QStringLiteral("_blank"), 0, {}); }),
                  OfficeException);
         QCOMPARE(numberOf([&] { serviceManager->createInstance(QStringLiteral("com.sun.star.NoSuchService")); }), OfficeException);
+        // A broken document: the office gives nothing back and raises nothing, which must not pass.
+        const QString broken = document(QStringLiteral("broken.odt"), QStringLiteral("Broken"));
+        QFile::resize(broken, 400);
+        QCOMPARE(numberOf([&] { desktop->loadComponentFromURL(QStringLiteral("file:///") + broken, QStringLiteral("_blank"), 0, {}); }),
+                 OfficeException);
         // Members an object does not have, and arguments of the wrong kind.
         QCOMPARE(numberOf([&] { desktop->getFrame(); }), Err::notSupported().number);
         QCOMPARE(numberOf([&] { desktop->Bridge_GetStruct(QStringLiteral("com.sun.star.beans.PropertyValue")); }),
@@ -149,6 +166,12 @@ private slots:
     }
 
     void anOfficeThatIsMissingOrCannotStartCannotBeCreated() {
+        // A plugin that cannot be loaded (as without the office's UNO runtime).
+        QTemporaryDir folder;
+        QFile plugin(folder.path() + QStringLiteral("/quorvane_uno.so"));
+        QVERIFY(plugin.open(QIODevice::WriteOnly) && plugin.write("not a library") > 0);
+        plugin.close();
+        QCOMPARE(numberOf([&] { LoadOffice(folder.path())->createServiceManager(); }), Err::cannotCreateObject().number);
         for (const char* binary : {"/nonexistent/soffice.bin", "/bin/false", "/etc/hostname"}) {
             qputenv("QUORVANE_SOFFICE", binary);
             auto office = loadOffice();

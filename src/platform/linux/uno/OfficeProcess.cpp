@@ -6,6 +6,7 @@
 #include <QThread>
 #include <csignal>
 #include <fcntl.h>
+#include <langinfo.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -27,12 +28,19 @@ struct ExecArguments {
     std::vector<QByteArray> storage;
     std::vector<char*> argv, envp;
 
-    ExecArguments(const QStringList& args) {
+    explicit ExecArguments(const QStringList& args) {
         for (const QString& a : args) storage.push_back(a.toLocal8Bit());
         const size_t argc = storage.size();
-        // The UNO bootstrap variable set for this process would misdirect another office installation.
-        for (char** e = environ; *e; ++e)
-            if (qstrncmp(*e, "URE_BOOTSTRAP=", 14) != 0) storage.emplace_back(*e);
+        // File names are UTF-8 to this program whatever the locale says; the office turns URLs into
+        // names by its locale, so it must have a UTF-8 one.
+        const bool utf8 = qstrcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+        for (char** e = environ; *e; ++e) {
+            // The UNO bootstrap variable set for this process would misdirect another office installation.
+            if (qstrncmp(*e, "URE_BOOTSTRAP=", 14) == 0) continue;
+            if (!utf8 && qstrncmp(*e, "LC_ALL=", 7) == 0) continue;
+            storage.emplace_back(*e);
+        }
+        if (!utf8) storage.emplace_back("LC_ALL=C.UTF-8");
         for (size_t i = 0; i < argc; ++i) argv.push_back(storage[i].data());
         argv.push_back(nullptr);
         for (size_t i = argc; i < storage.size(); ++i) envp.push_back(storage[i].data());

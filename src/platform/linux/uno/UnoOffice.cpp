@@ -48,8 +48,18 @@ std::shared_ptr<OfficeObject> UnoOffice::createServiceManager() {
 // An office that already answers on the pipe is used as it is (another window of this program may
 // have started it); otherwise this program starts one.
 std::shared_ptr<OfficeSession> UnoOffice::reachOffice() {
-    if (auto session = OfficeSession::connect(settings_.pipeName, guard())) return session;
+    if (auto session = tryConnect()) return session;
     return startOffice();
+}
+
+// Null while no office answers, and when one answers but fails or hangs in the handshake (it is
+// then ended by the watchdog, or is still starting).
+std::shared_ptr<OfficeSession> UnoOffice::tryConnect() {
+    try {
+        return OfficeSession::connect(settings_.pipeName, guard());
+    } catch (const RuntimeError&) {
+        return nullptr;
+    }
 }
 
 std::shared_ptr<OfficeSession> UnoOffice::startOffice() {
@@ -59,7 +69,7 @@ std::shared_ptr<OfficeSession> UnoOffice::startOffice() {
     process_->start();
     const auto deadline = std::chrono::steady_clock::now() + std::max(settings_.callTimeout, MinimumStartBound);
     while (std::chrono::steady_clock::now() < deadline) {
-        if (auto session = OfficeSession::connect(settings_.pipeName, guard())) return session;
+        if (auto session = tryConnect()) return session;
         if (process_->exited())
             throw RuntimeError(OfficeErr::Unavailable,
                                QStringLiteral("%1 ended as it started (exit code %2).").arg(settings_.binary).arg(process_->exitCode()));

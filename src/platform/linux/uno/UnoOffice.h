@@ -20,6 +20,7 @@ public:
 private:
     std::shared_ptr<OfficeSession> reachOffice();
     std::shared_ptr<OfficeSession> startOffice();
+    std::shared_ptr<OfficeSession> tryConnect();
     void endOffice(bool askFirst);
     OfficeSession::Guard guard() const;
 
