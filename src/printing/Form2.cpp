@@ -32,8 +32,6 @@ void place(QWidget* w, int left, int top, int width, int height) {
 }
 }  // namespace
 
-QString DefaultPdfFolder(Platform& platform) { return platform.shell.desktopFolder() + QLatin1Char('/'); }
-
 Form2::Form2(Platform& platform, QWidget* owner) : QDialog(owner), platform(platform) {
     setFixedSize(Twips(6600), Twips(1620));
     Frame1 = new QGroupBox(QStringLiteral("Save PDF Files To This Folder"), this);

@@ -8,10 +8,6 @@
 #include "app/Pointer.h"
 #include "platform/Platform.h"
 
-// The folder window's default: the user's desktop folder with a trailing separator.
-// Throws RuntimeError when the desktop folder is unknown.
-QString DefaultPdfFolder(Platform& platform);
-
 // The PDF output folder window: the user confirms or changes the folder of the run's PDF files.
 // Its handlers keep the names the program gives them.
 class Form2 : public QDialog {

@@ -2,7 +2,6 @@
 
 #include "app/Trap.h"
 #include "doclist/PathHelpers.h"
-#include "printing/Form2.h"
 #include "printing/Inform.h"
 #include "printing/modRegStuff.h"
 
@@ -60,6 +59,8 @@ QString outputFolderOrDefault(Platform& platform) {
     return OutputFolder.isEmpty() ? DefaultPdfFolder(platform) : OutputFolder;
 }
 }  // namespace
+
+QString DefaultPdfFolder(Platform& platform) { return platform.shell.desktopFolder() + QLatin1Char('/'); }
 
 void CheckPdfPrinter(Platform& platform) {
     if (platform.printers.installedPrinters().contains(PdfPrinterName)) return;

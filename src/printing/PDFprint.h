@@ -9,6 +9,10 @@ inline const QString PdfPrinterName = QStringLiteral("Vendrell PDF Writer");
 // The folder the PDF files go to; the output folder window sets it when it closes.
 extern QString OutputFolder;
 
+// The folder window's default folder: the user's desktop folder with a trailing separator.
+// Throws RuntimeError when the desktop folder is unknown.
+QString DefaultPdfFolder(Platform& platform);
+
 // Tells the user how to install the PDF printer when it is missing.
 void CheckPdfPrinter(Platform& platform);
 
