@@ -21,7 +21,8 @@ constexpr qsizetype PathLimitBytes = 4096;
 constexpr qsizetype NameLimitBytes = 255;
 
 // Attribute values that keep the scan out of a folder: hidden + system + directory, with or
-// without the reparse point.
+// without the reparse point. This machine never sets system, so no real folder meets the rule;
+// it stays for file systems that do.
 bool isHiddenSystemFolder(const std::optional<quint32>& attributes) {
     return attributes && (*attributes == 22 || *attributes == 1046);
 }

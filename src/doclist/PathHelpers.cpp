@@ -3,22 +3,28 @@
 #include "doclist/ListView.h"
 
 namespace {
-QString collapsePairs(const QString& text) {
+// Pairs of separators, left to right and without overlap, become one, in a single pass.
+QString collapsePairs(QStringView text) {
     QString out;
     out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        out += text[i];
-        if (text[i] == QLatin1Char('/') && i + 1 < text.size() && text[i + 1] == QLatin1Char('/')) ++i;
+    qsizetype from = 0;
+    for (qsizetype at = text.indexOf(u"//"); at >= 0; at = text.indexOf(u"//", from)) {
+        out.append(text.mid(from, at + 1 - from));
+        from = at + 2;
     }
+    out.append(text.mid(from));
     return out;
 }
 }  // namespace
 
+// Most paths hold nothing to collapse and come back as they are, without a copy.
 QString NormalizePath(const QString& path) {
-    if (!path.startsWith(QLatin1Char('/'))) return collapsePairs(path);
+    const bool doubled = path.contains(u"//");
+    if (!path.startsWith(QLatin1Char('/'))) return doubled ? collapsePairs(path) : path;
+    if (!doubled) return path;
     qsizetype k = 0;
     while (k < path.size() && path[k] == QLatin1Char('/')) ++k;
-    return QLatin1Char('/') + collapsePairs(path.mid(k));
+    return QLatin1Char('/') + collapsePairs(QStringView(path).mid(k));
 }
 
 bool IsExistingFile(FileSystem& files, const QString& path) { return files.isOpenableFile(path); }

@@ -38,9 +38,10 @@ QString withoutTrailingSeparators(const QString& path) {
 }
 
 bool namesHiddenEntry(const QString& path) {
-    const QString bare = withoutTrailingSeparators(path);
-    const QString name = bare.mid(bare.lastIndexOf(QLatin1Char('/')) + 1);
-    return name.startsWith(QLatin1Char('.')) && name != QLatin1String(".") && name != QLatin1String("..");
+    QStringView bare(path);
+    while (bare.size() > 1 && bare.endsWith(u'/')) bare.chop(1);
+    const QStringView name = bare.mid(bare.lastIndexOf(u'/') + 1);
+    return name.startsWith(u'.') && name != u"." && name != u"..";
 }
 
 // Listing order: case-insensitive, names that differ only in case in a fixed order.
@@ -84,11 +85,12 @@ Wildcard::Wildcard(const QString& pattern) : pattern_(pattern.toCaseFolded()) {
 }
 
 namespace {
-// Greedy match with a return to the last "*": linear in practice, never exponential.
+// Greedy match with a return to the last "*": linear in practice, never exponential. The pattern
+// is case-folded already; the name is folded a character at a time.
 bool matchesFolded(QStringView pattern, QStringView name) {
     qsizetype p = 0, n = 0, starAt = -1, resumeAt = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == QLatin1Char('?') || pattern[p] == name[n])) {
+        if (p < pattern.size() && (pattern[p] == QLatin1Char('?') || pattern[p] == name[n].toCaseFolded())) {
             ++p;
             ++n;
         } else if (p < pattern.size() && pattern[p] == QLatin1Char('*')) {
@@ -107,30 +109,39 @@ bool matchesFolded(QStringView pattern, QStringView name) {
 }  // namespace
 
 bool Wildcard::matches(const QString& name) const {
-    const QString folded = name.toCaseFolded();
-    return matchesFolded(pattern_, folded) || (hasBareName_ && matchesFolded(orBareName_, folded));
+    return matchesFolded(pattern_, name) || (hasBareName_ && matchesFolded(orBareName_, name));
 }
 
 LinuxFileSystem::LinuxFileSystem(int listingLifetimeMs) : listingLifetimeMs_(listingLifetimeMs) {}
 
 void LinuxFileSystem::startListing(const QString& folder) {
-    listed_.clear();
+    forgetListing();
     listedFolder_ = withoutTrailingSeparators(folder);
     if (!listedFolder_.endsWith(QLatin1Char('/'))) listedFolder_ += QLatin1Char('/');
     listedAt_.start();
 }
 
+void LinuxFileSystem::forgetListing() {
+    listed_.clear();
+    listedNames_.clear();
+}
+
 void LinuxFileSystem::remember(const QString& name, const Facts& facts) {
-    if (listingLifetimeMs_ > 0) listed_.insert(listedFolder_ + name, facts);
+    if (listingLifetimeMs_ <= 0) return;
+    listedNames_ << name;  // keeps the text the key views
+    listed_.insert(QStringView(listedNames_.constLast()), facts);
 }
 
 std::optional<LinuxFileSystem::Facts> LinuxFileSystem::rememberedFacts(const QString& key, bool mustBeFolder) {
-    if (listed_.isEmpty()) return std::nullopt;
+    if (listed_.isEmpty() || key.size() <= listedFolder_.size() || !key.startsWith(listedFolder_))
+        return std::nullopt;
     if (listedAt_.elapsed() >= listingLifetimeMs_) {
-        listed_.clear();
+        forgetListing();
         return std::nullopt;
     }
-    const auto it = listed_.constFind(key);
+    const QStringView name = QStringView(key).mid(listedFolder_.size());
+    if (name.contains(u'/')) return std::nullopt;
+    const auto it = listed_.constFind(name);
     if (it == listed_.constEnd() || (mustBeFolder && !S_ISDIR(it->mode))) return std::nullopt;
     return *it;
 }
@@ -263,7 +274,7 @@ bool LinuxFileSystem::entryExists(const QString& path) { return factsOf(path).ha
 
 // A link that stands for a folder is a folder here and stays, as a folder does.
 bool LinuxFileSystem::removeFile(const QString& path) {
-    listed_.clear();
+    forgetListing();
     const auto facts = factsOf(path);
     if (!facts || (facts->resolved && S_ISDIR(facts->mode))) return false;
     return ::unlink(encoded(path).constData()) == 0;

@@ -45,11 +45,13 @@ private:
     std::optional<Facts> rememberedFacts(const QString& key, bool mustBeFolder);
     void startListing(const QString& folder);
     void remember(const QString& name, const Facts& facts);
+    void forgetListing();
 
     int listingLifetimeMs_;
     QElapsedTimer listedAt_;
-    QString listedFolder_;  // "<folder>/", the prefix of the remembered paths
-    QHash<QString, Facts> listed_;
+    QString listedFolder_;  // "<folder>/" of the remembered names
+    QStringList listedNames_;
+    QHash<QStringView, Facts> listed_;  // by name, viewing listedNames_
 };
 
 // A case-insensitive wildcard: "*" any run, "?" one character; a trailing ".*" also matches a

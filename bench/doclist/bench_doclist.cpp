@@ -1,0 +1,208 @@
+// The document list's benchmark (not a test): the whole add-folder action on a generated tree
+// against find on the same tree in the same run, the longest gap between two message pumps
+// while the folder is scanned, the list operations on 100,000 entries, and the memory those
+// entries take. Usage: bench_doclist TREE (run through bench/doclist.sh).
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QTest>
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "FakePlatform.h"
+#include "app/Form1.h"
+#include "platform/linux/LinuxRuntime.h"
+
+namespace {
+constexpr int Runs = 5;
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double residentMegabytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+    return 0;
+}
+
+// The real event loop, with the time between two pumps recorded.
+class TimedRuntime : public LinuxRuntime {
+public:
+    void pumpMessages() override {
+        const qint64 now = clock.nsecsElapsed();
+        if (last >= 0) longestGapNs = std::max(longestGapNs, now - last);
+        last = now;
+        ++pumps;
+        LinuxRuntime::pumpMessages();
+    }
+    void reset() {
+        clock.start();
+        last = -1;
+        longestGapNs = 0;
+        pumps = 0;
+    }
+    QElapsedTimer clock;
+    qint64 last = -1, longestGapNs = 0;
+    int pumps = 0;
+};
+
+struct Bench {
+    Log log;
+    FakeDialogs dialogs{log};
+    FakeSettings settings;
+    FakeRegistry registry{log};
+    FakePrinters printers{log};
+    FakeOffice office{log};
+    FakeShell shell{log};
+    LinuxFileSystem files;
+    TimedRuntime runtime;
+    Platform platform{dialogs, settings, registry, printers, office, shell, files, runtime, QStringLiteral("/nonexistent")};
+    Form1 form{platform};
+
+    explicit Bench(int listingLifetimeMs) : files(listingLifetimeMs) {
+        form.ListView1->setHeaderLabels({QStringLiteral(" Writer File(s)")});
+        form.ListView1->setColumnWidth(0, Twips(6500));
+        form.show();
+        QTest::qWaitForWindowExposed(&form);
+    }
+};
+
+double millisecondsOf(const std::function<void()>& action) {
+    QElapsedTimer timer;
+    timer.start();
+    action();
+    QCoreApplication::processEvents();  // the view lays out and paints what changed
+    return timer.nsecsElapsed() / 1e6;
+}
+
+double findMs(const QStringList& arguments) {
+    std::vector<double> times;
+    for (int run = 0; run < Runs; ++run) {
+        QProcess find;
+        find.setStandardOutputFile(QProcess::nullDevice());
+        QElapsedTimer timer;
+        timer.start();
+        find.start(QStringLiteral("find"), arguments);
+        find.waitForFinished(-1);
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    return median(times);
+}
+
+struct AddFolderFigures {
+    double ms;
+    int entries;
+    double longestGapMs;
+    double scanMs;
+    int pumps;
+};
+
+AddFolderFigures addFolder(const QString& tree, const QString& extension, int listingLifetimeMs) {
+    Bench bench(listingLifetimeMs);
+    std::vector<double> times, gaps, scans;
+    int entries = 0, pumps = 0;
+    for (int run = 0; run < Runs; ++run) {
+        bench.form.ListView1->clear();
+        bench.dialogs.inputAnswers = {extension};
+        bench.dialogs.browseAnswers = {tree};
+        // The scan ends with its last pump; the adding loop after it pumps none, by design.
+        bench.runtime.reset();
+        times.push_back(millisecondsOf([&] { bench.form.PushButton4_Click(); }));
+        scans.push_back(bench.runtime.last / 1e6);
+        gaps.push_back(bench.runtime.longestGapNs / 1e6);
+        entries = bench.form.ListView1->count();
+        pumps = bench.runtime.pumps;
+    }
+    return {median(times), entries, *std::max_element(gaps.begin(), gaps.end()), median(scans), pumps};
+}
+
+QPoint centreOf(ListView* list, int position) {
+    return list->visualRect(list->model()->index(position - 1, 0)).center();
+}
+
+void mouse(ListView* list, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+    QMouseEvent event(type, QPointF(at), list->viewport()->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &event);
+}
+
+// Runs first, in a fresh process: freed memory stays with the process and would hide the growth.
+void listOperations() {
+    Bench bench(LinuxFileSystem::DefaultListingLifetimeMs);
+    ListView* list = bench.form.ListView1;
+    QCoreApplication::processEvents();
+    const double before = residentMegabytes();
+    const auto fill = [&] {
+        for (int i = 0; i < 100000; ++i)
+            AppendEntry(list, QStringLiteral("/home/user/Documents/Folder %1/Folder %2/report %3 of the quarter.odt")
+                                  .arg(i / 10000, 2, 10, QLatin1Char('0'))
+                                  .arg(i / 100 % 100, 2, 10, QLatin1Char('0'))
+                                  .arg(i, 6, 10, QLatin1Char('0')));
+    };
+    const double fillMs = millisecondsOf(fill);
+    const double after = residentMegabytes();
+    std::printf("memory: empty window %.1f MB RSS; 100,000 entries take %.1f MB more (target <= 60 MB)\n", before,
+                after - before);
+    std::printf("appending 100,000 entries with AppendEntry: %.1f ms\n", fillMs);
+
+    std::vector<double> up, del, swap, clear;
+    for (int run = 0; run < Runs; ++run) {
+        if (list->count() < 100000) fill();
+        list->selectEntry(list->count());
+        up.push_back(millisecondsOf([&] { bench.form.PushButton3_Click(); }));
+        list->selectEntry(50000);
+        del.push_back(millisecondsOf([&] { QTest::keyClick(list, Qt::Key_Delete); }));
+        list->scrollToEntry(50000);
+        QCoreApplication::processEvents();
+        const int below = 50001;
+        mouse(list, QEvent::MouseButtonPress, centreOf(list, 50000), Qt::LeftButton, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        swap.push_back(millisecondsOf(
+            [&] { mouse(list, QEvent::MouseMove, centreOf(list, below), Qt::NoButton, Qt::LeftButton); }));
+        mouse(list, QEvent::MouseButtonRelease, centreOf(list, below), Qt::LeftButton, Qt::NoButton);
+        clear.push_back(millisecondsOf([&] { bench.form.PushButton6_Click(); }));
+    }
+    const auto line = [](const char* what, const std::vector<double>& times) {
+        std::printf("%-42s median %6.2f ms, worst %6.2f ms (target <= 16 ms)\n", what, median(times),
+                    *std::max_element(times.begin(), times.end()));
+    };
+    line("Move Up of the last of 100,000 entries:", up);
+    line("Delete in the middle of 100,000 entries:", del);
+    line("one drag swap among 100,000 entries:", swap);
+    line("Clear List of 100,000 entries:", clear);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_doclist TREE\n");
+        return 2;
+    }
+    const QString tree = QString::fromLocal8Bit(argv[1]);
+    listOperations();
+    findMs({tree, QStringLiteral("-type"), QStringLiteral("f")});  // warms the caches for both sides
+    const double findOdt = findMs({tree, QStringLiteral("-type"), QStringLiteral("f"), QStringLiteral("-iname"),
+                                   QStringLiteral("*.odt")});
+    const double findAll = findMs({tree, QStringLiteral("-type"), QStringLiteral("f")});
+    std::printf("tree %s; every figure is the median of %d runs in this process, offscreen\n", qPrintable(tree), Runs);
+    for (const int lifetime : {LinuxFileSystem::DefaultListingLifetimeMs, 0}) {
+        std::printf("-- listing facts kept for %d ms%s\n", lifetime, lifetime ? "" : " (every question asks the system)");
+        for (const auto& [extension, reference, name] :
+             {std::tuple{QStringLiteral("odt"), findOdt, "find -type f -iname '*.odt'"},
+              std::tuple{QStringLiteral("*"), findAll, "find -type f"}}) {
+            const AddFolderFigures f = addFolder(tree, extension, lifetime);
+            std::printf("add folder \"%s\": %d entries in %.1f ms; %s %.1f ms; ratio %.2f (target <= 3)\n",
+                        qPrintable(extension), f.entries, f.ms, name, reference, f.ms / reference);
+            std::printf("  scan %.1f ms with %d pumps, longest gap between two pumps %.2f ms (target <= 50 ms); "
+                        "adding loop without pumps %.1f ms\n",
+                        f.scanMs, f.pumps, f.longestGapMs, f.ms - f.scanMs);
+        }
+    }
+    return 0;
+}
