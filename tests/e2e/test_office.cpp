@@ -172,8 +172,13 @@ private slots:
         QVERIFY(plugin.open(QIODevice::WriteOnly) && plugin.write("not a library") > 0);
         plugin.close();
         QCOMPARE(numberOf([&] { LoadOffice(folder.path())->createServiceManager(); }), Err::cannotCreateObject().number);
-        for (const char* binary : {"/nonexistent/soffice.bin", "/bin/false", "/etc/hostname"}) {
-            qputenv("QUORVANE_SOFFICE", binary);
+        const QString text = folder.path() + QStringLiteral("/text.bin");  // executable, but no program
+        QFile(plugin.fileName()).copy(text);
+        QFile::setPermissions(text, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // Missing, not executable, ending at once, not a program.
+        for (const QString& binary : {QStringLiteral("/nonexistent/soffice.bin"), plugin.fileName(),
+                                      QStringLiteral("/bin/false"), text}) {
+            qputenv("QUORVANE_SOFFICE", binary.toLocal8Bit());
             auto office = loadOffice();
             QCOMPARE(numberOf([&] { office->createServiceManager(); }), Err::cannotCreateObject().number);
             office->shutdown();

@@ -11,7 +11,7 @@
 // is killed.
 class OfficeProcess {
 public:
-    explicit OfficeProcess(const OfficeSettings& settings) : settings_(settings) {}
+    explicit OfficeProcess(OfficeSettings settings) : settings_(std::move(settings)) {}
     OfficeProcess(const OfficeProcess&) = delete;
     OfficeProcess& operator=(const OfficeProcess&) = delete;
 
@@ -33,7 +33,7 @@ private:
     void spawn();
     QList<pid_t> officesOnProfile() const;
 
-    const OfficeSettings& settings_;
+    const OfficeSettings settings_;  // a copy: office objects handed out may outlive the office
     std::atomic<pid_t> child_{0};
     int restarts_ = 0;
     int exitCode_ = 0;

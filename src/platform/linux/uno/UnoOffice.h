@@ -8,8 +8,10 @@
 #include "OfficeSettings.h"
 #include "platform/Office.h"
 
-// The office over its UNO bridge: this user's own office process on the program's profile, kept
-// warm between documents, started afresh when it has died, hangs, or does not know the default printer.
+// The office over its UNO bridge. Where the program was meant to create "com.sun.star.ServiceManager"
+// through COM, it connects here over a private pipe to this user's own office process on the
+// program's profile; the office stays warm between documents and is started afresh when it has died,
+// hangs, or does not know the default printer.
 class UnoOffice : public Office {
 public:
     UnoOffice();
