@@ -73,7 +73,7 @@ std::shared_ptr<OfficeSession> UnoOffice::startOffice() {
         if (process_->exited())
             throw RuntimeError(OfficeErr::Unavailable,
                                QStringLiteral("%1 ended as it started (exit code %2).").arg(settings_.binary).arg(process_->exitCode()));
-        QThread::msleep(25);
+        QThread::msleep(10);
     }
     process_->kill();
     process_->reap(EndBound);
