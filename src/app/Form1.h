@@ -70,7 +70,7 @@ public:
     void PushButton6_Click();
     void ListView1_OLEDragOver(QDragMoveEvent* event);
     void ListView1_OLEDragDrop(QDropEvent* event);
-    void ListView1_ItemClick(QTreeWidgetItem* item);
+    void ListView1_ItemClick(const QModelIndex& item);
     void ListView1_MouseDown(Qt::MouseButton button, const QPoint& position);
     void ListView1_MouseMove(Qt::MouseButtons buttons, const QPoint& position);
     void ListView1_MouseUp(Qt::MouseButton button, const QPoint& position);

@@ -123,7 +123,7 @@ private slots:
         form.Form_Load();
         QCOMPARE(form.windowTitle(), QStringLiteral("Quorvane"));
         QCOMPARE(form.ListView1->columnCount(), 1);
-        QCOMPARE(form.ListView1->headerItem()->text(0), QStringLiteral(" Writer File(s)"));
+        QCOMPARE(form.ListView1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral(" Writer File(s)"));
         QCOMPARE(form.ListView1->columnWidth(0), Twips(6500));
         QCOMPARE(form.ListView1->count(), 0);
     }
