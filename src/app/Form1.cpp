@@ -17,32 +17,14 @@
 namespace {
 const QColor DesignWhite(0xFF, 0xFF, 0xFF);
 
-QFont captionFont() {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(8);
-    font.setBold(true);
-    return font;
-}
-
-void place(QWidget* w, int left, int top, int width, int height) {
-    w->setGeometry(Twips(left), Twips(top), Twips(width), Twips(height));
-}
-
-QPushButton* button(QWidget* parent, const QString& caption, int left, int top, int width, int height) {
-    auto* b = new QPushButton(caption, parent);
-    b->setFont(captionFont());
-    place(b, left, top, width, height);
-    return b;
-}
-
 QGroupBox* frame(QWidget* parent, const QString& caption, int left, int top, int width, int height) {
     auto* f = new QGroupBox(caption, parent);
-    f->setFont(captionFont());
+    f->setFont(CaptionFont());
     QPalette palette = f->palette();
     palette.setColor(QPalette::Window, DesignWhite);
     f->setPalette(palette);
     f->setAutoFillBackground(true);
-    place(f, left, top, width, height);
+    Place(f, left, top, width, height);
     return f;
 }
 }  // namespace
@@ -62,23 +44,23 @@ void Form1::layOutControls() {
     setAutoFillBackground(true);
 
     ListView1 = new ListView(this);
-    place(ListView1, 120, 120, 6840, 2535);
-    PushButton3 = button(this, QStringLiteral("Move Up"), 7080, 120, 840, 1200);
-    PushButton5 = button(this, QStringLiteral("Move Down"), 7080, 1440, 840, 1200);
-    PushButton1 = button(this, QStringLiteral("Add Writer File(s)"), 120, 2750, 3840, 405);
-    PushButton4 = button(this, QStringLiteral("Add All Writer Files In Folder"), 4080, 2750, 3840, 405);
-    PushButton6 = button(this, QStringLiteral("Clear List"), 120, 3260, 3840, 405);
-    PushButton7 = button(this, QStringLiteral("Load Sample/Example Files"), 4080, 3260, 3840, 405);
+    Place(ListView1, 120, 120, 6840, 2535);
+    PushButton3 = NewButton(this, QStringLiteral("Move Up"), 7080, 120, 840, 1200);
+    PushButton5 = NewButton(this, QStringLiteral("Move Down"), 7080, 1440, 840, 1200);
+    PushButton1 = NewButton(this, QStringLiteral("Add Writer File(s)"), 120, 2750, 3840, 405);
+    PushButton4 = NewButton(this, QStringLiteral("Add All Writer Files In Folder"), 4080, 2750, 3840, 405);
+    PushButton6 = NewButton(this, QStringLiteral("Clear List"), 120, 3260, 3840, 405);
+    PushButton7 = NewButton(this, QStringLiteral("Load Sample/Example Files"), 4080, 3260, 3840, 405);
     Frame1 = frame(this, QStringLiteral("Select Printer"), 120, 3720, 7800, 800);
     Combo1 = new QComboBox(Frame1);
-    place(Combo1, 240, 300, 7320, 345);
+    Place(Combo1, 240, 300, 7320, 345);
     Frame3 = frame(this, QStringLiteral("Pause X Seconds Between Prints"), 120, 4580, 7800, 795);
     Text2 = new QLineEdit(Frame3);
-    place(Text2, 225, 300, 4380, 345);
-    PushButton11 = button(Frame3, QStringLiteral("What's this feature?"), 4680, 300, 2880, 345);
-    PushButton2 = button(this, QStringLiteral("Start Printing"), 120, 5490, 7800, 405);
+    Place(Text2, 225, 300, 4380, 345);
+    PushButton11 = NewButton(Frame3, QStringLiteral("What's this feature?"), 4680, 300, 2880, 345);
+    PushButton2 = NewButton(this, QStringLiteral("Start Printing"), 120, 5490, 7800, 405);
     ProgressBar1 = new QProgressBar(this);
-    place(ProgressBar1, 120, 6010, 7800, 405);
+    Place(ProgressBar1, 120, 6010, 7800, 405);
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(true);

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "app/Controls.h"
 #include "app/Pointer.h"
 #include "app/Skin.h"
 #include "doclist/DragState.h"
@@ -20,9 +21,6 @@ struct CommonDialog {
     QString DialogTitle;
     QString Filter;
 };
-
-// Sizes and places are given in twips, 15 to a pixel.
-constexpr int Twips(int twips) { return (twips + 7) / 15; }
 
 // The main window. Its handlers keep the names the program gives them; each subsystem
 // implements its own handlers in its folder.

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "app/AppTitle.h"
+#include "app/Controls.h"
 #include "app/Form1.h"
 #include "app/PathExists.h"
 #include "app/Settings.h"
@@ -20,31 +21,17 @@ QString location(const char* procedure) {
     return MainProject + QStringLiteral(".Form2.") + QLatin1String(procedure);
 }
 
-QFont captionFont() {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(8);
-    font.setBold(true);
-    return font;
-}
-
-void place(QWidget* w, int left, int top, int width, int height) {
-    w->setGeometry(Twips(left), Twips(top), Twips(width), Twips(height));
-}
 }  // namespace
 
 Form2::Form2(Platform& platform, QWidget* owner) : QDialog(owner), platform(platform) {
     setFixedSize(Twips(6600), Twips(1620));
     Frame1 = new QGroupBox(QStringLiteral("Save PDF Files To This Folder"), this);
-    Frame1->setFont(captionFont());
-    place(Frame1, 120, 120, 6360, 855);
+    Frame1->setFont(CaptionFont());
+    Place(Frame1, 120, 120, 6360, 855);
     txtBackupPath = new QLineEdit(Frame1);
-    place(txtBackupPath, 120, 360, 5520, 345);
-    PushButton2 = new QPushButton(QStringLiteral("..."), Frame1);
-    PushButton2->setFont(captionFont());
-    place(PushButton2, 5760, 360, 480, 345);
-    PushButton1 = new QPushButton(QStringLiteral("OK"), this);
-    PushButton1->setFont(captionFont());
-    place(PushButton1, 5160, 1095, 1320, 405);
+    Place(txtBackupPath, 120, 360, 5520, 345);
+    PushButton2 = NewButton(Frame1, QStringLiteral("..."), 5760, 360, 480, 345);
+    PushButton1 = NewButton(this, QStringLiteral("OK"), 5160, 1095, 1320, 405);
     // Enter in the text box must not close the window before the user has pressed OK.
     PushButton1->setAutoDefault(false);
     PushButton2->setAutoDefault(false);

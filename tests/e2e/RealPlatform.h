@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "FakePlatform.h"
+#include "cupsd/PrivateCupsd.h"
 #include "platform/linux/CupsPrinters.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxRegistry.h"
@@ -36,57 +37,18 @@ struct RealPlatform {
     ~RealPlatform() { office->shutdown(); }
 };
 
-// A private CUPS scheduler with the queues "Alpha" and "Beta", and a private HOME, for one test program.
-class PrivateCups {
+// A HOME of the test's own, so the real settings, registry and office profile stay untouched.
+class PrivateHome {
 public:
-    PrivateCups() {
-        home_ = dir_.path() + QStringLiteral("/home");
-        QDir().mkpath(home_);
-        qputenv("HOME", home_.toUtf8());
-        qputenv("XDG_CONFIG_HOME", (home_ + QStringLiteral("/.config")).toUtf8());
-        qputenv("XDG_DATA_HOME", (home_ + QStringLiteral("/.local/share")).toUtf8());
-        const QString out = harness({QStringLiteral("start"), dir_.path()});
-        static const QRegularExpression exportLine(QStringLiteral("^export ([A-Z_]+)=(.*)$"),
-                                                   QRegularExpression::MultilineOption);
-        for (auto it = exportLine.globalMatch(out); it.hasNext();) {
-            const auto m = it.next();
-            QString value = m.captured(2);
-            if (value.startsWith(QLatin1Char('\'')) && value.endsWith(QLatin1Char('\''))) value = value.mid(1, value.size() - 2);
-            qputenv(m.captured(1).toUtf8(), value.toUtf8());
-            started_ = started_ || m.captured(1) == QStringLiteral("CUPS_SERVER");
-        }
+    PrivateHome() {
+        qputenv("HOME", path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", (path() + QStringLiteral("/.config")).toUtf8());
+        qputenv("XDG_DATA_HOME", (path() + QStringLiteral("/.local/share")).toUtf8());
     }
-    ~PrivateCups() { harness({QStringLiteral("stop"), dir_.path()}); }
-    static bool available() { return QFile::exists(QStringLiteral("/usr/sbin/cupsd")); }
-    bool started() const { return started_; }
-    QString folder() const { return dir_.path(); }
-
-    QString harness(const QStringList& args) const {
-        QProcess p;
-        p.start(QStringLiteral(QUORVANE_SOURCE_DIR "/tests/e2e/cupsd/private-cupsd.sh"), args);
-        p.waitForFinished(120000);
-        return QString::fromUtf8(p.readAllStandardOutput());
-    }
-    // The jobs kept for a queue, oldest first.
-    QStringList jobs(const QString& queue) const {
-        QDir jobs(dir_.path() + QStringLiteral("/jobs/") + queue);
-        QStringList paths;
-        for (const QString& name : jobs.entryList(QDir::Files, QDir::Name)) paths << jobs.filePath(name);
-        return paths;
-    }
-    QString jobText(const QString& path) const { return harness({QStringLiteral("job-text"), path}); }
-    // Waits until the queue has kept at least count jobs.
-    bool waitForJobs(const QString& queue, int count, int milliseconds = 60000) const {
-        QElapsedTimer timer;
-        timer.start();
-        while (jobs(queue).size() < count && timer.elapsed() < milliseconds) QTest::qWait(200);
-        return jobs(queue).size() >= count;
-    }
+    QString path() const { return dir_.path(); }
 
 private:
     QTemporaryDir dir_;
-    QString home_;
-    bool started_ = false;
 };
 
 // Office processes started for this HOME (its profile lives there).

@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include "XSession.h"
+#include "cupsd/PrivateCupsd.h"
 
 namespace {
 const QString Program = QStringLiteral(QUORVANE_PROGRAM_DIR "/quorvane");
@@ -48,13 +49,22 @@ private slots:
             program.start(Program, {});
             QVERIFY(program.waitForStarted());
             auto stop = qScopeGuard([&] { program.kill(); program.waitForFinished(); });
-            QStringList boxes;
-            QVERIFY(XSession::waitFor([&] { return !(boxes = x.windows(program.processId(), QStringLiteral("Quorvane"))).isEmpty(); }, 15000));
-            QCOMPARE(boxes.size(), 1);
-            QVERIFY(x.size(boxes.first()) != MainWindowSize);  // the question, not the main window
-            x.screenshot(QStringLiteral(QUORVANE_BINARY_DIR "/office-missing.png"));
-            x.key(boxes.first(), answer);
-            QVERIFY(program.waitForFinished(10000));
+            // Every box is answered with the key; boxes with only OK ignore it and take Escape.
+            // The main window must never show.
+            bool mainWindowShown = false;
+            XSession::waitFor([&] {
+                for (const QString& title : {QStringLiteral("Quorvane"), QStringLiteral("Application Error")})
+                    for (const QString& box : x.windows(program.processId(), title)) {
+                        mainWindowShown = mainWindowShown || x.size(box) == MainWindowSize;
+                        x.screenshot(QStringLiteral(QUORVANE_BINARY_DIR "/office-missing.png"));
+                        x.key(box, answer);
+                        QThread::msleep(300);
+                        x.key(box, QStringLiteral("Escape"));
+                    }
+                return program.state() == QProcess::NotRunning || program.waitForFinished(200);
+            }, 30000);
+            QVERIFY(!mainWindowShown);
+            QVERIFY(program.state() == QProcess::NotRunning || program.waitForFinished(10000));
             QCOMPARE(program.exitCode(), 0);
             const bool opened = XSession::waitFor([&] { return QFile::exists(home.path() + QStringLiteral("/opened")); }, 5000);
             QCOMPARE(opened, answer == QStringLiteral("y"));
@@ -68,6 +78,15 @@ private slots:
 
     void withTheOfficeTheMainWindowShowsItsControls() {
         if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) QSKIP("LibreOffice is not installed");
+        if (!PrivateCupsd::unavailableReason().isEmpty()) QSKIP(qPrintable(PrivateCupsd::unavailableReason()));
+        // A scheduler with the PDF printer, so that start-up has nothing to say.
+        PrivateCupsd cups;
+        QVERIFY(cups.started() && cups.installPdfWriter());
+        QDir(home.path()).mkpath(QStringLiteral(".cups"));  // this user's default printer
+        QFile lpoptions(home.path() + QStringLiteral("/.cups/lpoptions"));
+        QVERIFY(lpoptions.open(QIODevice::WriteOnly));
+        lpoptions.write("Default Alpha\n");
+        lpoptions.close();
         XSession x;
         QProcess program;
         program.setProcessEnvironment(environment(x, QString()));
