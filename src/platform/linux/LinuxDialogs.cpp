@@ -1,5 +1,7 @@
 #include "LinuxDialogs.h"
 
+#include <algorithm>
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -68,8 +70,14 @@ QStringList NameFiltersFrom(const QString& filter) {
 
 QString SelectionResult(const QStringList& paths) {
     if (paths.size() == 1) return paths.first();
-    QString result = QFileInfo(paths.first()).absolutePath();
-    for (const QString& path : paths) result += QChar(0) + QFileInfo(path).fileName();
+    // Files typed in from other folders are named relative to the folder all of them share,
+    // so that joining the folder and each name gives every path back.
+    QString common = QFileInfo(paths.first()).path();
+    const auto prefix = [&] { return common.endsWith(QLatin1Char('/')) ? common : common + QLatin1Char('/'); };
+    while (!std::all_of(paths.begin(), paths.end(), [&](const QString& p) { return p.startsWith(prefix()); }))
+        common = QFileInfo(common).path();
+    QString result = common;
+    for (const QString& path : paths) result += QChar(0) + path.mid(prefix().size());
     return result;
 }
 
