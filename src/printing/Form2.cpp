@@ -11,6 +11,7 @@
 #include "app/Settings.h"
 #include "app/Skin.h"
 #include "app/Trap.h"
+#include "doclist/AddFolder.h"
 #include "doclist/PathHelpers.h"
 #include "printing/PDFprint.h"
 
@@ -91,7 +92,7 @@ void Form2::PushButton1_Click() {
 void Form2::PushButton2_Click() {
     Trap trap(platform, location("PushButton2_Click"));
     QString folder;
-    trap(100, [&] { folder = platform.dialogs.browseForFolder(this, QStringLiteral("Please select folder:"), {}); });
+    trap(100, [&] { folder = BrowseForFolder(platform, this, QStringLiteral("Please select folder:"), {}); });
     if (trap.test(102, [&] { return folder.isEmpty(); })) return;
     trap(104, [&] { folder += QLatin1Char('/'); });
     // There are no network paths here, so every folder is normalised: a root's doubled separator
