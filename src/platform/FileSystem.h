@@ -21,7 +21,7 @@ public:
     // Names of the files (not folders) in folder that match the wildcard pattern, case-insensitively,
     // hidden ones included, sorted case-insensitively. Nothing on a missing or unreadable folder.
     virtual QStringList matchFiles(const QString& folder, const QString& pattern) = 0;
-    // Names of the subfolders of folder in listing order.
+    // Names of the subfolders of folder, sorted case-insensitively like the file listings.
     // Throws Err::permissionDenied() or Err::pathNotFound() when it cannot be listed.
     virtual QStringList subFolders(const QString& folder) = 0;
     // True for the root of a file system tree ("/").
