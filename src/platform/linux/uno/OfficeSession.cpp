@@ -20,7 +20,11 @@ Reference<XComponentContext> localContext() {
     static const auto* context = [] {
         // Without it the runtime looks for its settings beside the executable, and crashes.
         ::setenv("URE_BOOTSTRAP", "vnd.sun.star.pathname:" QUORVANE_OFFICE_PROGRAM "/fundamentalrc", 1);
-        return new Reference<XComponentContext>(cppu::defaultBootstrap_InitialComponentContext());
+        try {
+            return new Reference<XComponentContext>(cppu::defaultBootstrap_InitialComponentContext());
+        } catch (const cppu::BootstrapException& e) {  // a damaged office installation
+            throw RuntimeError(OfficeErr::Unavailable, toQString(e.getMessage()));
+        }
     }();
     return *context;
 }

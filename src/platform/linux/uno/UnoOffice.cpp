@@ -38,8 +38,15 @@ std::shared_ptr<OfficeObject> UnoOffice::createServiceManager() {
             if (!session_->knowsPrinter(queue)) queuesNoFreshOfficeKnows_.insert(queue);
         }
         return std::make_shared<UnoObject>(session_, session_->serviceManager());
-    } catch (const RuntimeError& e) {
-        qWarning("The office cannot be reached: %s", qPrintable(e.description));
+    } catch (...) {  // whatever failed, the office cannot be reached; the reason goes to the log
+        QString reason = QStringLiteral("the office's runtime failed");
+        try {
+            throw;
+        } catch (const RuntimeError& e) {
+            reason = e.description;
+        } catch (...) {
+        }
+        qWarning("The office cannot be reached: %s", qPrintable(reason));
         if (session_) endOffice(false);
         throw Err::cannotCreateObject();
     }
