@@ -62,7 +62,9 @@ public:
     QStringList keptJobs(const QString& queue) const {
         QStringList paths;
         const QDir jobs(dir() + QStringLiteral("/jobs/") + queue);
-        for (const QString& name : jobs.entryList(QDir::Files, QDir::Name)) paths << jobs.filePath(name);
+        // A job still being written is kept under a ".part" name until it is whole.
+        for (const QString& name : jobs.entryList(QDir::Files, QDir::Name))
+            if (!name.endsWith(QStringLiteral(".part"))) paths << jobs.filePath(name);
         return paths;
     }
     // Waits (really) until the queue has kept at least count jobs; returns them.
