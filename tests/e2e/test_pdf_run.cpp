@@ -138,14 +138,14 @@ class PdfRunTest : public QObject {
             user->run(tag.isEmpty() ? function : function + QLatin1Char(':') + tag,
                       {QLatin1String(FixturesVariable) + QLatin1Char('=') + fixtures->path()});
         qInfo().noquote() << QStringLiteral("as %1:\n").arg(user->name()) + result.output.trimmed();
+        // No office or converter of the user's outlives the program.
+        const bool noneLeft = PrivateCupsd::waitFor([&] { return user->processes().isEmpty(); }, 15000);
+        QVERIFY2(noneLeft, qPrintable(QStringLiteral("left running: ") + user->processes().join(QStringLiteral(", "))));
         QVERIFY2(result.finished, "the case did not end in time");
         const QString ran = QStringLiteral("PdfRunTest::") + function + QLatin1Char('(') + tag + QLatin1Char(')');
         if (result.output.contains(QStringLiteral("SKIP   : ") + ran)) QSKIP("skipped as the test user");
         QVERIFY2(result.exitCode == 0, "the case failed as the test user");
         QVERIFY2(result.output.contains(QStringLiteral("PASS   : ") + ran), "the case did not run as the test user");
-        // No office or converter of the user's outlives the program.
-        QVERIFY2(PrivateCupsd::waitFor([&] { return user->processes().isEmpty(); }, 15000),
-                 qPrintable(user->processes().join(QStringLiteral(", "))));
     }
 
     QString document(const QString& name, const QString& text) {
