@@ -29,7 +29,11 @@ QGroupBox* frame(QWidget* parent, const QString& caption, int left, int top, int
 }
 }  // namespace
 
+// The icon lives in the core library's resources, which a static library must register itself.
+static void initResources() { Q_INIT_RESOURCE(assets); }
+
 Form1::Form1(Platform& platform) : platform(platform) {
+    initResources();
     layOutControls();
     connectHandlers();
 }

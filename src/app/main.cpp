@@ -5,6 +5,9 @@
 #include "platform/linux/LinuxPlatform.h"
 
 int main(int argc, char** argv) {
+    // The program chooses the default printer itself; these would override that choice unseen.
+    qunsetenv("LPDEST");
+    qunsetenv("PRINTER");
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     LinuxPlatform machine;

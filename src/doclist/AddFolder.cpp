@@ -66,8 +66,8 @@ void FolderScan::listSubFolders(const QString& folder, QStringList& found) {
     const auto descent = descentOf(folder);
     for (const QString& name : names) {
         platform_.runtime.pumpMessages();
-        // The original's separate test for '?' looked for the code page's mark of a character it
-        // could not express; HasUnsafeChars tests for this platform's mark (U+FFFD).
+        // A '?' is an ordinary character here; a name the system could not decode shows U+FFFD,
+        // which HasUnsafeChars refuses.
         if (name.toUtf8().size() > NameLimitBytes || HasUnsafeChars(name) || name == QLatin1String(".") ||
             name == QLatin1String(".."))
             continue;
@@ -117,9 +117,9 @@ qsizetype FolderScan::GetSubDirectories2016(QStringList& folders, bool recurse) 
     if (trap.test(150, [&] { return !found.isEmpty() && recurse; }))
         trap(150, [&] { deeper = GetSubDirectories2016(found, recurse); });
     // [152 to 160] The next level's folders are tested once more before they join the result.
-    // The deeper levels' folders were tested so by the level that found them, moments ago; the
-    // original tested each of them again at every level above, which costs a look and a message
-    // pump per folder and level and changes nothing.
+    // The deeper levels' folders were tested so by the level that found them, moments ago; testing
+    // them again at every level above would cost a look and a message pump per folder and level
+    // and change nothing.
     const qsizetype nextLevel = found.size() - deeper;
     qsizetype appended = 0;
     for (qsizetype j = 0; j < found.size(); ++j) {

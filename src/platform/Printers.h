@@ -13,4 +13,7 @@ public:
     // Makes the named printer the user's default; the empty text removes the user's default.
     // Throws RuntimeError on failure (unknown printer, printing system unreachable).
     virtual void setDefaultPrinter(const QString& name) = 0;
+    // How many of this user's jobs on the named printer are not finished yet (pending, held or
+    // printing). Throws RuntimeError when the printer is unknown or the printing system unreachable.
+    virtual int unfinishedJobs(const QString& name) = 0;
 };

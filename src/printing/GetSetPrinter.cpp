@@ -43,15 +43,16 @@ void FillPrinterList(Form1& form) {
 // The position, not the name, is what the choice remembers.
 void Form1::Combo1_Click() { SaveSetting(platform.settings, Combo1Key, QString::number(Combo1->currentIndex())); }
 
-QString GetDefaultPrinter(Platform& platform) {
-    QString name;
+std::optional<QString> ReadDefaultPrinter(Platform& platform) {
     try {
-        name = platform.printers.defaultPrinter();
+        return platform.printers.defaultPrinter();
     } catch (const RuntimeError& e) {
         ReportPrinterError(platform, e);
     }
-    return name;
+    return std::nullopt;
 }
+
+QString GetDefaultPrinter(Platform& platform) { return ReadDefaultPrinter(platform).value_or(QString()); }
 
 // The scripting object's SetDefaultPrinter is the printing system's per-user default here. Never
 // fails to its caller. The empty text names no printer: choosing nothing leaves the default alone.
@@ -69,10 +70,6 @@ bool SetDefaultPrinter(Platform& platform, const QString& name, bool showError) 
 }
 
 void RestoreDefaultPrinter(Platform& platform, const QString& saved) {
-    if (!saved.isEmpty()) {
-        SetDefaultPrinter(platform, saved, false);
-        return;
-    }
     try {
         platform.printers.setDefaultPrinter(saved);
     } catch (const std::exception&) {

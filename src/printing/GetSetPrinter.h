@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <optional>
 
 #include "platform/Platform.h"
 
@@ -9,6 +10,8 @@ class Form1;
 void FillPrinterList(Form1& form);
 // The name of the current default printer; the empty text when it cannot be read (after a message).
 QString GetDefaultPrinter(Platform& platform);
+// The same, but nothing when it could not be read, so that nobody "restores" a default it never knew.
+std::optional<QString> ReadDefaultPrinter(Platform& platform);
 // Makes the named printer the default; false on failure, with a message when showError is true.
 bool SetDefaultPrinter(Platform& platform, const QString& name, bool showError);
 // Puts back a default printer read by GetDefaultPrinter, silently. Having no default is a normal

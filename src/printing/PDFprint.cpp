@@ -74,7 +74,7 @@ void CheckPdfPrinter(Platform& platform) {
                QStringLiteral("4) Enter ") + PdfPrinterName + QStringLiteral(" as Printer name, click Next -> Finish."));
 }
 
-void CreatePDF_File(Platform& platform, const QString& baseName, qint32 ordinal, QSet<QString>& keep) {
+QString CreatePDF_File(Platform& platform, const QString& baseName, qint32 ordinal, QSet<QString>& keep) {
     Trap trap(platform, MainProject + QStringLiteral(".PDFprint.CreatePDF_File"));
     QString name, folder, path;
     trap(100, [&] { name = cleanName(baseName); });
@@ -98,6 +98,30 @@ void CreatePDF_File(Platform& platform, const QString& baseName, qint32 ordinal,
     trap(154, [&] { KillFile(platform, path); });
     trap(156, [&] { NotifyShellOfChange(platform); });
     trap(158, [&] { platform.runtime.sleep(1000); });
+    return path;
+}
+
+// The PDF printer reads its two values when it processes a job, not when the job is sent: the next
+// document's values must wait until this job is done, or its PDF lands under the next name. And a
+// PDF that never came out (a folder the user may not write, say) is a failure, not a success.
+// A file the old one could not be removed from is not the new PDF: it must be younger than the job.
+void WaitForPdf(Platform& platform, const QString& printer, const QString& path, const QDateTime& since) {
+    constexpr int StepMs = 250, QuietMs = 3000, LimitMs = 120000;
+    // File times have whole-second resolution on some file systems.
+    const QDateTime notBefore = since.addSecs(-1);
+    for (int waited = 0;; waited += StepMs) {
+        const bool busy = platform.printers.unfinishedJobs(printer) > 0;
+        const auto changed = platform.files.lastModified(path);
+        const bool written = changed && *changed >= notBefore && platform.files.isOpenableFile(path);
+        if (!busy && written) return;
+        if (!busy && waited >= QuietMs)
+            throw RuntimeError(75, QStringLiteral("The PDF file \"%1\" was not written; the printing system's log "
+                                                  "tells why.").arg(path));
+        if (waited >= LimitMs)
+            throw RuntimeError(75, QStringLiteral("The PDF printer has not finished \"%1\" within %2 seconds.")
+                                       .arg(path).arg(LimitMs / 1000));
+        platform.runtime.waitWithEvents(StepMs);
+    }
 }
 
 // Deleting a file here needs write permission on its folder only, so the forced second attempt

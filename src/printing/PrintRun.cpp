@@ -1,5 +1,6 @@
 #include "PrintRun.h"
 
+#include <QDateTime>
 #include <QSet>
 #include <QUrl>
 #include <cmath>
@@ -28,7 +29,8 @@ void keepListedDocuments(const Form1& form, QSet<QString>& keep) {
 // One document: steps 118 to 172 of the run. Every step reports its own failure and the pass goes on.
 void printPass(Form1& form, Trap& trap, int position, QSet<QString>& keep) {
     Platform& p = form.platform;
-    QString path;
+    QString path, pdf;
+    QDateTime pdfSince;
     bool listed = false;
     trap(118, [&] {
         path = form.ListView1->entryText(position);
@@ -50,7 +52,8 @@ void printPass(Form1& form, Trap& trap, int position, QSet<QString>& keep) {
     if (trap.test(140, [&] { return pdfPrinterChosen(form); }))
         trap(142, [&] {
             keepListedDocuments(form, keep);
-            CreatePDF_File(p, GetFileName(RemoveExtension(path)), position, keep);
+            pdfSince = QDateTime::currentDateTime();  // file times follow the real clock
+            pdf = CreatePDF_File(p, GetFileName(RemoveExtension(path)), position, keep);
         });
 
     std::shared_ptr<OfficeObject> serviceManager, desktop, document, dispatcher, frame;
@@ -66,7 +69,11 @@ void printPass(Form1& form, Trap& trap, int position, QSet<QString>& keep) {
     trap(154, [&] { frame = Use(Use(document).getCurrentController()).getFrame(); });
     trap(156, [&] { Use(dispatcher).executeDispatch(Use(frame), QStringLiteral(".uno:PrintDefault"), {}, 0, {}); });
     trap(158, [&] { WaitSeconds(p, 1); });
-    if (trap.test(160, [&] { return pdfPrinterChosen(form); })) trap(162, [&] { WaitSeconds(p, 1); });
+    if (trap.test(160, [&] { return pdfPrinterChosen(form); })) {
+        trap(162, [&] { WaitSeconds(p, 1); });
+        // The PDF printer chosen in mid-pass has been told no file: there is nothing to wait for.
+        if (!pdf.isEmpty()) trap(162, [&] { WaitForPdf(p, form.Combo1->currentText(), pdf, pdfSince); });
+    }
     if (trap.test(164, [&] { return NumberFromText(form.Text2->text()).has_value(); }))
         trap(166, [&] { WaitSeconds(p, CInt(form.Text2->text())); });
     trap(168, [&] { Use(document).close(true); });
@@ -109,7 +116,7 @@ void Form1::PushButton2_Click() {
         trap(186, [&] { Inform(platform, QStringLiteral("No files added.")); });
     } else {
         trap(106, [&] { MousePointer.setMode(vbHourglass); });
-        trap(108, [&] { run.savedPrinter = GetDefaultPrinter(platform); });
+        trap(108, [&] { run.savedPrinter = ReadDefaultPrinter(platform); });
         trap(110, [&] { SetDefaultPrinter(platform, Combo1->currentText(), false); });
         if (trap.test(112, [&] { return pdfPrinterChosen(*this); }))
             trap(114, [&] { Form2(platform, this).ShowModal(); });
@@ -117,8 +124,9 @@ void Form1::PushButton2_Click() {
         trap(116, [&] { count = ListView1->count(); });
         QSet<QString> keep;
         for (int position = 1; position <= count; ++position) printPass(*this, trap, position, keep);
+        // A default that could not be read at the start is not "restored" to none.
         trap(176, [&] {
-            RestoreDefaultPrinter(platform, run.savedPrinter.value_or(QString()));
+            if (run.savedPrinter) RestoreDefaultPrinter(platform, *run.savedPrinter);
             run.savedPrinter.reset();
         });
         trap(178, [&] { MousePointer.setMode(vbDefault); });

@@ -107,7 +107,7 @@ QStringList FakePrinters::installedPrinters() {
 
 QString FakePrinters::defaultPrinter() {
     log << QStringLiteral("getDefault");
-    if (unreachable) throw RuntimeError(1001, QStringLiteral("The printing system cannot be reached"));
+    if (unreachable || defaultUnreadable) throw RuntimeError(1001, QStringLiteral("The printing system cannot be reached"));
     return current;
 }
 
@@ -116,6 +116,12 @@ void FakePrinters::setDefaultPrinter(const QString& name) {
     if (unreachable || (!name.isEmpty() && !installed.contains(name)))
         throw RuntimeError(1801, QStringLiteral("The printer name is invalid."));
     current = name;
+}
+
+int FakePrinters::unfinishedJobs(const QString& name) {
+    log << QStringLiteral("unfinishedJobs ") + name;
+    if (unreachable) throw RuntimeError(1001, QStringLiteral("The printing system cannot be reached"));
+    return jobs ? jobs(name) : 0;
 }
 
 namespace {

@@ -64,10 +64,13 @@ public:
     QStringList installedPrinters() override;
     QString defaultPrinter() override;
     void setDefaultPrinter(const QString& name) override;
+    int unfinishedJobs(const QString& name) override;
     Log& log;
     QStringList installed;
+    std::function<int(const QString& name)> jobs;  // unfinished jobs; none when unset
     QString current;
     bool unreachable = false;
+    bool defaultUnreadable = false;  // only reading the default fails
 };
 
 // Office objects that log every call with its arguments; calls named in failing() throw.

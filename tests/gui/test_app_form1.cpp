@@ -122,6 +122,7 @@ private slots:
         Form1 form(fp.platform);
         form.Form_Load();
         QCOMPARE(form.windowTitle(), QStringLiteral("Quorvane"));
+        QVERIFY(!form.windowIcon().isNull());
         QCOMPARE(form.ListView1->columnCount(), 1);
         QCOMPARE(form.ListView1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral(" Writer File(s)"));
         QCOMPARE(form.ListView1->columnWidth(0), Twips(6500));

@@ -37,6 +37,15 @@ struct Run {
             if (m.caption == QLatin1String("Application Error")) lines << m.text.section("at line ", 1).section('\r', 0, 0);
         return lines;
     }
+    // Stands in for the PDF printer: each print command writes the file its values name.
+    void writePdfs() {
+        fp.office.onCall = [this](const QString& member) {
+            if (member != "executeDispatch") return;
+            QFile pdf(fp.registry.keys.value("Software\\" + PdfPrinterName).value("OutputFile"));
+            pdf.open(QIODevice::WriteOnly);
+            pdf.write("%PDF-1.4\n%%EOF\n");
+        };
+    }
     // Progress, text and pointer as each document is loaded.
     QStringList atEachLoad() {
         auto seen = std::make_shared<QStringList>();
@@ -199,6 +208,7 @@ private slots:
         const QString listedPdf = out.path() + "/old.pdf";
         QFile(listedPdf).open(QIODevice::WriteOnly);
         Run run({"/d/old.docs/report", "/d/x/a.odt", "/d/y/a.odt", "/d/.odt", listedPdf}, PdfPrinterName);
+        run.writePdfs();
         run.form.PushButton2_Click();
         QCOMPARE(user.shown, 1);
         QCOMPARE(OutputFolder, out.path() + "/");
@@ -211,6 +221,40 @@ private slots:
         QVERIFY(QFile::exists(listedPdf));  // a listed document is never replaced
         QCOMPARE(run.fp.logOf({"wait"}).size(), 5 * 3);
         QCOMPARE(run.fp.printers.current, Inkjet);
+        QCOMPARE(run.errorLines(), QStringList());
+    }
+
+    void aDefaultThatCouldNotBeReadIsNotRemovedAtTheEnd() {
+        Run run({"/docs/a.odt"});
+        run.fp.printers.defaultUnreadable = true;
+        run.form.PushButton2_Click();
+        QCOMPARE(run.fp.dialogs.messages.front().text.left(10), QStringLiteral("Error No: "));
+        QCOMPARE(run.fp.logOf({"setDefault"}), QStringList({"setDefault " + Laser, "setDefault " + Laser}));
+        QCOMPARE(run.fp.printers.current, Laser);  // left as the run made it, not emptied
+    }
+
+    void theNextPdfWaitsForTheLastJobAndAMissingPdfIsReported() {
+        QTemporaryDir out;
+        FolderWindowUser user(out.path() + "/");
+        Run run({"/d/slow.odt", "/d/lost.odt"}, PdfPrinterName);
+        int polls = 0;
+        run.fp.printers.jobs = [&](const QString&) { return ++polls <= 4 ? 1 : 0; };  // the first job takes a while
+        run.fp.office.onCall = [&](const QString& member) {
+            if (member == "executeDispatch" && !QFile::exists(out.path() + "/slow.pdf")) {
+                QFile pdf(out.path() + "/slow.pdf");  // only the first document comes out
+                pdf.open(QIODevice::WriteOnly);
+            }
+        };
+        run.form.PushButton2_Click();
+        const QStringList log = run.fp.logOf({"registry set OutputFile=", "unfinishedJobs", "wait 250"});
+        // The second document's values are written only once the first job is done: four polls
+        // find it busy, a fifth finds it finished.
+        const qsizetype second = log.indexOf(QRegularExpression(".*lost.pdf$"));
+        QCOMPARE(log.mid(1, second - 1).count("unfinishedJobs " + PdfPrinterName), 5);
+        QCOMPARE(log.mid(1, second - 1).count("wait 250"), 4);
+        QCOMPARE(run.errorLines(), QStringList{"162"});
+        QVERIFY(run.fp.dialogs.messages.front().text.startsWith("The PDF file \"" + out.path() + "/lost.pdf\" was not written"));
+        QCOMPARE(run.fp.dialogs.texts().last(), QStringLiteral("Done."));
     }
 };
 

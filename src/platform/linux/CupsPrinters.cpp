@@ -60,6 +60,13 @@ QStringList DisplayNames(const std::vector<cups_dest_t*>& queues) {
     return names;
 }
 
+// The queue that shows under a printer name; throws when there is none.
+cups_dest_t* QueueNamed(const std::vector<cups_dest_t*>& queues, const QString& name) {
+    const qsizetype at = DisplayNames(queues).indexOf(name);
+    if (name.isEmpty() || at < 0) throw RuntimeError(5, QStringLiteral("There is no printer named \"%1\".").arg(name));
+    return queues[size_t(at)];
+}
+
 }  // namespace
 
 QStringList CupsPrinters::installedPrinters() {
@@ -84,14 +91,21 @@ QString CupsPrinters::defaultPrinter() {
 void CupsPrinters::setDefaultPrinter(const QString& name) {
     Destinations dests;
     const auto queues = dests.queues();
-    cups_dest_t* chosen = nullptr;
-    if (!name.isEmpty()) {
-        const qsizetype at = DisplayNames(queues).indexOf(name);
-        if (at < 0) throw RuntimeError(5, QStringLiteral("There is no printer named \"%1\".").arg(name));
-        chosen = queues[size_t(at)];
-    }
+    cups_dest_t* chosen = name.isEmpty() ? nullptr : QueueNamed(queues, name);
     for (int i = 0; i < dests.count(); ++i) dests.all()[i].is_default = &dests.all()[i] == chosen;
     if (cupsSetDests2(CUPS_HTTP_DEFAULT, dests.count(), dests.all()) != 0)
         throw RuntimeError(70, QStringLiteral("Permission denied: the default printer cannot be saved (%1)")
                                    .arg(QString::fromUtf8(cupsLastErrorString())));
+}
+
+int CupsPrinters::unfinishedJobs(const QString& name) {
+    Destinations dests;
+    const QByteArray queue = QueueNamed(dests.queues(), name)->name;
+    cups_job_t* jobs = nullptr;
+    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.constData(), 1, CUPS_WHICHJOBS_ACTIVE);
+    cupsFreeJobs(count < 0 ? 0 : count, jobs);
+    if (count < 0)
+        throw RuntimeError(68, QStringLiteral("Device unavailable: the printing system cannot be asked (%1)")
+                                   .arg(QString::fromUtf8(cupsLastErrorString())));
+    return count;
 }

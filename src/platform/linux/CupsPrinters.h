@@ -10,4 +10,5 @@ public:
     QString defaultPrinter() override;
     // Writes ~/.cups/lpoptions (root's too), so other users and the scheduler keep their default.
     void setDefaultPrinter(const QString& name) override;
+    int unfinishedJobs(const QString& name) override;
 };
