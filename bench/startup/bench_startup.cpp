@@ -23,6 +23,7 @@
 #include "app/Form1.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/OfficeLoader.h"
+#include "printing/PrintRun.h"
 
 using namespace com::sun::star;
 
@@ -173,7 +174,7 @@ double documentPass(Office& office, const QString& path) {
     PropertyValue hidden = office.createServiceManager()->Bridge_GetStruct(QStringLiteral("com.sun.star.beans.PropertyValue"));
     hidden.name = QStringLiteral("Hidden");
     hidden.value = true;
-    auto document = desktop->loadComponentFromURL(QStringLiteral("file:///") + path, QStringLiteral("_blank"), 0, {hidden});
+    auto document = desktop->loadComponentFromURL(FileUrl(path), QStringLiteral("_blank"), 0, {hidden});
     auto dispatcher = serviceManager->createInstance(QStringLiteral("com.sun.star.frame.DispatchHelper"));
     auto frame = document->getCurrentController()->getFrame();
     dispatcher->executeDispatch(*frame, QStringLiteral(".uno:PrintDefault"), QString(), 0, {});

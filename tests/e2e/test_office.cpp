@@ -4,6 +4,7 @@
 #include <clocale>
 #include <csignal>
 
+#include "printing/PrintRun.h"
 #include "OdtWriter.h"
 #include "RealPlatform.h"
 
@@ -34,7 +35,7 @@ struct Pass {
         PropertyValue hidden = serviceManager->Bridge_GetStruct(QStringLiteral("com.sun.star.beans.PropertyValue"));
         hidden.name = QStringLiteral("Hidden");
         hidden.value = true;
-        document = desktop->loadComponentFromURL(QStringLiteral("file:///") + path, QStringLiteral("_blank"), 0, {hidden});
+        document = desktop->loadComponentFromURL(FileUrl(path), QStringLiteral("_blank"), 0, {hidden});
         frame = document->getCurrentController()->getFrame();
     }
 };
@@ -136,7 +137,7 @@ private slots:
         auto serviceManager = office->createServiceManager();
         auto desktop = serviceManager->createInstance(QStringLiteral("com.sun.star.frame.Desktop"));
         try {
-            desktop->loadComponentFromURL(QStringLiteral("file:///") + docs.path() + QStringLiteral("/missing.odt"),
+            desktop->loadComponentFromURL(FileUrl(docs.path() + QStringLiteral("/missing.odt")),
                                           QStringLiteral("_blank"), 0, {});
             QFAIL("a missing document loaded");
         } catch (const RuntimeError& e) {
@@ -145,13 +146,13 @@ private slots:
             QVERIFY2(!e.description.contains(QStringLiteral(".cxx:")), qPrintable(e.description));
         }
         const QString folder = docs.path();
-        QCOMPARE(numberOf([&] { desktop->loadComponentFromURL(QStringLiteral("file:///") + folder, QStringLiteral("_blank"), 0, {}); }),
+        QCOMPARE(numberOf([&] { desktop->loadComponentFromURL(FileUrl(folder), QStringLiteral("_blank"), 0, {}); }),
                  OfficeException);
         QCOMPARE(numberOf([&] { serviceManager->createInstance(QStringLiteral("com.sun.star.NoSuchService")); }), OfficeException);
         // A broken document: the office gives nothing back and raises nothing, which must not pass.
         const QString broken = document(QStringLiteral("broken.odt"), QStringLiteral("Broken"));
         QFile::resize(broken, 400);
-        QCOMPARE(numberOf([&] { desktop->loadComponentFromURL(QStringLiteral("file:///") + broken, QStringLiteral("_blank"), 0, {}); }),
+        QCOMPARE(numberOf([&] { desktop->loadComponentFromURL(FileUrl(broken), QStringLiteral("_blank"), 0, {}); }),
                  OfficeException);
         // Members an object does not have, and arguments of the wrong kind.
         QCOMPARE(numberOf([&] { desktop->getFrame(); }), Err::notSupported().number);

@@ -3,6 +3,7 @@
 // whatever printer the document names.
 #include <QtTest>
 
+#include "printing/PrintRun.h"
 #include "OdtWriter.h"
 #include "cupsd/PrivateCupsd.h"
 #include "platform/linux/OfficeLoader.h"
@@ -31,7 +32,7 @@ class OfficePrintingTest : public QObject {
         PropertyValue hidden = serviceManager->Bridge_GetStruct(QStringLiteral("com.sun.star.beans.PropertyValue"));
         hidden.name = QStringLiteral("Hidden");
         hidden.value = true;
-        auto document = desktop->loadComponentFromURL(QStringLiteral("file:///") + path, QStringLiteral("_blank"), 0, {hidden});
+        auto document = desktop->loadComponentFromURL(FileUrl(path), QStringLiteral("_blank"), 0, {hidden});
         auto dispatcher = serviceManager->createInstance(QStringLiteral("com.sun.star.frame.DispatchHelper"));
         auto frame = document->getCurrentController()->getFrame();
         dispatcher->executeDispatch(*frame, QStringLiteral(".uno:PrintDefault"), QString(), 0, {});

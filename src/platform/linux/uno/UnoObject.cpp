@@ -9,7 +9,6 @@
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
-#include "DocumentUrl.h"
 #include "PrinterRouting.h"
 #include "UnoValues.h"
 
@@ -62,10 +61,9 @@ PropertyValue UnoObject::Bridge_GetStruct(const QString& type) {
 std::shared_ptr<OfficeObject> UnoObject::loadComponentFromURL(const QString& url, const QString& target, qint16 flags,
                                                               const QList<PropertyValue>& properties) {
     return session_->call([&] {
-        const QString documentUrl = DocumentUrl(url);
         return wrap(as<css::frame::XComponentLoader>()->loadComponentFromURL(
-                        toOUString(documentUrl), toOUString(target), flags, toSequence(properties)),
-                    QStringLiteral("The office loaded nothing from %1.").arg(documentUrl));
+                        toOUString(url), toOUString(target), flags, toSequence(properties)),
+                    QStringLiteral("The office loaded nothing from %1.").arg(url));
     });
 }
 
