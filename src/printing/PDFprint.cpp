@@ -1,5 +1,7 @@
 #include "PDFprint.h"
 
+#include <QDir>
+
 #include "app/Trap.h"
 #include "doclist/PathHelpers.h"
 #include "printing/Inform.h"
@@ -14,9 +16,9 @@ const QString PdfSuffix = QStringLiteral(".pdf");
 constexpr qsizetype NameBytes = 255;
 
 // Characters a file name cannot hold on the systems the PDFs travel to become blanks; quotes, '#'
-// and line breaks go. '/' stands for both separators of the classic list.
+// and line breaks go.
 QString cleanName(QString name) {
-    for (const QChar c : QStringLiteral("<>/*:?|")) name.replace(c, QLatin1Char(' '));
+    for (const QChar c : QStringLiteral("<>/\\*:?|")) name.replace(c, QLatin1Char(' '));
     for (const QChar c : QStringLiteral("'\"#\r\n")) name.remove(c);
     return name;
 }
@@ -54,9 +56,15 @@ QString pdfPath(const QString& folder, const QString& name, const QSet<QString>&
 }
 
 // No folder chosen since the start (the printer box was switched to the PDF printer during a
-// run, or the folder text was emptied): the folder window's own default, not the root.
+// run, or the folder text was emptied): the folder window's own default, not the root. The text is
+// free: "~" is the home folder, and a relative folder lies below it, not below whatever folder the
+// program was started in (where KillFile would delete files).
 QString outputFolderOrDefault(Platform& platform) {
-    return OutputFolder.isEmpty() ? DefaultPdfFolder(platform) : OutputFolder;
+    if (OutputFolder.isEmpty()) return DefaultPdfFolder(platform);
+    if (OutputFolder == QStringLiteral("~") || OutputFolder.startsWith(QStringLiteral("~/")))
+        return QDir::homePath() + OutputFolder.mid(1);
+    if (!OutputFolder.startsWith(QLatin1Char('/'))) return QDir::homePath() + QLatin1Char('/') + OutputFolder;
+    return OutputFolder;
 }
 }  // namespace
 
@@ -92,8 +100,13 @@ QString CreatePDF_File(Platform& platform, const QString& baseName, qint32 ordin
     // The key is a registry key, not a path: its separator stays the registry's own.
     std::unique_ptr<RegistryKey> key;
     trap(142, [&] { key = RegCreateKeyEx(platform, QStringLiteral("Software\\") + PdfPrinterName); });
-    trap(144, [&] { RegSetValueEx(key.get(), QStringLiteral("OutputFile"), path); });
-    trap(148, [&] { RegSetValueEx(key.get(), QStringLiteral("BypassSaveAs"), QStringLiteral("1")); });
+    // Without the file name written, "1" would send the job to the name of an earlier document
+    // and replace its PDF; "0" makes the printer keep it under a new name of its own.
+    bool named = false;
+    trap(144, [&] { named = RegSetValueEx(key.get(), QStringLiteral("OutputFile"), path); });
+    trap(148, [&] {
+        RegSetValueEx(key.get(), QStringLiteral("BypassSaveAs"), named ? QStringLiteral("1") : QStringLiteral("0"));
+    });
     trap(152, [&] { RegCloseKey(key); });
     trap(154, [&] { KillFile(platform, path); });
     trap(156, [&] { NotifyShellOfChange(platform); });

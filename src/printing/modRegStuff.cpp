@@ -4,8 +4,8 @@ std::unique_ptr<RegistryKey> RegCreateKeyEx(Platform& platform, const QString& s
     return platform.registry.createKey(subkey);
 }
 
-void RegSetValueEx(RegistryKey* key, const QString& name, const QString& data) {
-    if (key) key->setString(name, data);
+bool RegSetValueEx(RegistryKey* key, const QString& name, const QString& data) {
+    return key && key->setString(name, data);
 }
 
 void RegCloseKey(std::unique_ptr<RegistryKey>& key) { key.reset(); }

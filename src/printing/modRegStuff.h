@@ -11,6 +11,6 @@
 
 // Creates HKEY_CURRENT_USER\subkey when missing and opens it for reading and writing; nothing on failure.
 std::unique_ptr<RegistryKey> RegCreateKeyEx(Platform& platform, const QString& subkey);
-// Writes a text value; a key that could not be opened takes nothing.
-void RegSetValueEx(RegistryKey* key, const QString& name, const QString& data);
+// Writes a text value; false when it was not written (also when the key could not be opened).
+bool RegSetValueEx(RegistryKey* key, const QString& name, const QString& data);
 void RegCloseKey(std::unique_ptr<RegistryKey>& key);

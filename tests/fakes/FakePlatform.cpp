@@ -84,6 +84,7 @@ public:
     ~FakeKey() override { registry_.log << QStringLiteral("registry close ") + subkey_; }
     bool setString(const QString& name, const QString& data) override {
         registry_.log << QStringLiteral("registry set ") + name + QLatin1Char('=') + data;
+        if (registry_.failValues.contains(name)) return false;
         registry_.keys[subkey_][name] = data;
         return true;
     }

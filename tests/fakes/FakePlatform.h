@@ -2,6 +2,7 @@
 // Test implementations of the platform. They record what was asked, in one shared log,
 // and answer from a script. The file system is the real one unless a test replaces it.
 #include <QMap>
+#include <QSet>
 #include <QStringList>
 #include <deque>
 #include <functional>
@@ -56,6 +57,7 @@ public:
     Log& log;
     QMap<QString, QMap<QString, QString>> keys;
     bool failCreate = false;
+    QSet<QString> failValues;  // names whose writing fails
 };
 
 class FakePrinters : public Printers {

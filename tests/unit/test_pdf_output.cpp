@@ -32,7 +32,7 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::newRow("plain") << "report" << "report.pdf";
         QTest::newRow("removed marks") << "Q&A #3 'final'" << "Q&A 3 final.pdf";
-        QTest::newRow("replaced marks") << "a<b>c*d:e?f|g" << "a b c d e f g.pdf";
+        QTest::newRow("replaced marks") << "a<b>c*d:e?f|g\\h" << "a b c d e f g h.pdf";
         QTest::newRow("line breaks, quotes") << "\"x\r\ny\"" << "xy.pdf";
         QTest::newRow("trimmed") << "  two words  " << "two words.pdf";
         QTest::newRow("nothing left") << " '#' " << "PrintOut202108311504055.pdf";
@@ -70,6 +70,26 @@ private slots:
         OutputFolder.clear();
         CreatePDF_File(fp.platform, "r", 1, keep);
         QCOMPARE(fp.registry.keys["Software\\" + PdfPrinterName]["OutputFile"], QStringLiteral("/home/user/Desktop/r.pdf"));
+    }
+
+    void homeAndRelativeFoldersLieBelowTheHomeFolder() {
+        FakePlatform fp;
+        QSet<QString> keep;
+        for (const auto& [folder, expected] : {std::pair{QStringLiteral("~/PDFs/"), QDir::homePath() + "/PDFs/r.pdf"},
+                                               std::pair{QStringLiteral("~"), QDir::homePath() + "/r.pdf"},
+                                               std::pair{QStringLiteral("PDFs"), QDir::homePath() + "/PDFs/r.pdf"}}) {
+            OutputFolder = folder;
+            keep.clear();
+            CreatePDF_File(fp.platform, "r", 1, keep);
+            QCOMPARE(fp.registry.keys["Software\\" + PdfPrinterName]["OutputFile"], expected);
+        }
+    }
+
+    void aFileNameThatCouldNotBeWrittenSendsNoJobToAnOldName() {
+        Prepare prepare;
+        prepare.fp.registry.failValues = {"OutputFile"};
+        CreatePDF_File(prepare.fp.platform, "r", 1, prepare.keep);
+        QCOMPARE(prepare.fp.registry.keys["Software\\" + PdfPrinterName]["BypassSaveAs"], QStringLiteral("0"));
     }
 
     void registryValuesThenTheOldFileGoes() {
