@@ -8,5 +8,6 @@ struct OwnerSettings {
     std::string bypassSaveAs;  // "BypassSaveAs"
 };
 
-// Reads them with the caller's rights; a missing file means no values.
+// Reads them with the caller's rights; a missing file, or one that is not a regular file of at
+// most 64 KiB, means no values.
 OwnerSettings ReadOwnerSettings(const std::string& home);

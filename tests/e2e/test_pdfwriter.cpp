@@ -178,6 +178,17 @@ private slots:
         QVERIFY(!QFile::exists(home + QStringLiteral("/ignored.pdf")));
     }
 
+    // A FIFO in place of the values file would block the shared queue if it were read.
+    void aValuesFileThatIsNoFileBlocksNothing() {
+        clearValues();
+        const QString values = home + QStringLiteral("/.config/Vendrell PDF Writer/registry.ini");
+        QDir().mkpath(QFileInfo(values).path());
+        QVERIFY(::mkfifo(values.toUtf8().constData(), 0666) == 0);
+        QVERIFY(print(PostScript(QStringLiteral("not blocked")), QStringLiteral("Fifo.odt")));
+        QVERIFY(cupsd->jobText(home + QStringLiteral("/PDF/Fifo.odt.pdf")).contains(QStringLiteral("not blocked")));
+        QFile::remove(values);
+    }
+
     void onlyTheOwnersOwnJobsFromThisMachineAreWritten() {
         const QString folder = userFolder(QStringLiteral("owner"));
         const QString target = folder + QStringLiteral("/mine.pdf");
