@@ -1,5 +1,8 @@
 #include "ListView.h"
 
+#include <QMimeData>
+#include <memory>
+
 #include <QDragEnterEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -126,8 +129,20 @@ void ListView::dragMoveEvent(QDragMoveEvent* event) {
     if (acceptWithoutMove(event)) emit OLEDragOver(event);
 }
 
+// The file manager waits until the drop has ended; a dropped folder's whole tree is scanned after
+// that, from a copy of what was dropped, so the drag never hangs on the scan.
 void ListView::dropEvent(QDropEvent* event) {
-    if (acceptWithoutMove(event)) emit OLEDragDrop(event);
+    if (!acceptWithoutMove(event)) return;
+    auto data = std::make_shared<QMimeData>();
+    for (const QString& format : event->mimeData()->formats()) data->setData(format, event->mimeData()->data(format));
+    const QPointF position = event->position();
+    const Qt::DropActions actions = event->possibleActions();
+    const Qt::MouseButtons buttons = event->buttons();
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    QMetaObject::invokeMethod(this, [this, data, position, actions, buttons, modifiers] {
+        QDropEvent dropped(position, actions, data.get(), buttons, modifiers);
+        emit OLEDragDrop(&dropped);
+    }, Qt::QueuedConnection);
 }
 
 // A press on an entry makes it current and reports the click at once, so that one press and move
