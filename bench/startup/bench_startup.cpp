@@ -23,7 +23,7 @@
 #include "app/Form1.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/OfficeLoader.h"
-#include "printing/PrintRun.h"
+#include "OfficePass.h"
 
 using namespace com::sun::star;
 
@@ -169,16 +169,9 @@ private:
 double documentPass(Office& office, const QString& path) {
     QElapsedTimer timer;
     timer.start();
-    auto serviceManager = office.createServiceManager();
-    auto desktop = serviceManager->createInstance(QStringLiteral("com.sun.star.frame.Desktop"));
-    PropertyValue hidden = office.createServiceManager()->Bridge_GetStruct(QStringLiteral("com.sun.star.beans.PropertyValue"));
-    hidden.name = QStringLiteral("Hidden");
-    hidden.value = true;
-    auto document = desktop->loadComponentFromURL(FileUrl(path), QStringLiteral("_blank"), 0, {hidden});
-    auto dispatcher = serviceManager->createInstance(QStringLiteral("com.sun.star.frame.DispatchHelper"));
-    auto frame = document->getCurrentController()->getFrame();
-    dispatcher->executeDispatch(*frame, QStringLiteral(".uno:PrintDefault"), QString(), 0, {});
-    document->close(true);
+    OfficePass pass(office, path);
+    pass.print();
+    pass.close();
     return seconds(timer);
 }
 }  // namespace

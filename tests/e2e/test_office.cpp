@@ -4,7 +4,7 @@
 #include <clocale>
 #include <csignal>
 
-#include "printing/PrintRun.h"
+#include "OfficePass.h"
 #include "OdtWriter.h"
 #include "RealPlatform.h"
 
@@ -25,20 +25,6 @@ int numberOf(const std::function<void()>& call) {
     return 0;
 }
 
-// One pass as the print run makes it, up to the document's frame.
-struct Pass {
-    std::shared_ptr<OfficeObject> serviceManager, desktop, document, frame;
-
-    Pass(Office& office, const QString& path) {
-        serviceManager = office.createServiceManager();
-        desktop = serviceManager->createInstance(QStringLiteral("com.sun.star.frame.Desktop"));
-        PropertyValue hidden = serviceManager->Bridge_GetStruct(QStringLiteral("com.sun.star.beans.PropertyValue"));
-        hidden.name = QStringLiteral("Hidden");
-        hidden.value = true;
-        document = desktop->loadComponentFromURL(FileUrl(path), QStringLiteral("_blank"), 0, {hidden});
-        frame = document->getCurrentController()->getFrame();
-    }
-};
 
 // The child that starts the office and waits to be killed: as a program that crashes.
 int holdOffice() {
@@ -93,7 +79,7 @@ private slots:
         QCOMPARE(OfficeProcesses(), started);
 
         auto second = loadOffice();  // a second window of the program finds the same office
-        Pass pass(*second, document(QStringLiteral("shared.odt"), QStringLiteral("Shared")));
+        OfficePass pass(*second, document(QStringLiteral("shared.odt"), QStringLiteral("Shared")));
         pass.document->close(true);
         second->shutdown();
         QCOMPARE(OfficeProcesses(), started);
@@ -109,7 +95,7 @@ private slots:
         auto office = loadOffice();
         for (const QString& name : {QStringLiteral("Q&A #3 (final) 100%.odt"), QString::fromUtf8("Résumé Müller.odt"),
                                     QStringLiteral("plain.odt")}) {
-            Pass pass(*office, document(name, QStringLiteral("Escaped names")));
+            OfficePass pass(*office, document(name, QStringLiteral("Escaped names")));
             QVERIFY(pass.frame);
             pass.document->close(true);
         }
@@ -125,7 +111,7 @@ private slots:
         qputenv("LC_ALL", "C");
         std::setlocale(LC_ALL, "C");
         auto office = loadOffice();
-        Pass pass(*office, document(QString::fromUtf8("Ünïcödé.odt"), QStringLiteral("Locale")));
+        OfficePass pass(*office, document(QString::fromUtf8("Ünïcödé.odt"), QStringLiteral("Locale")));
         pass.document->close(true);
         office->shutdown();
         qputenv("LC_ALL", saved);
@@ -162,7 +148,7 @@ private slots:
         QCOMPARE(numberOf([&] { desktop->loadComponentFromURL(QStringLiteral("private:factory/swriter"), QStringLiteral("_blank"), 0, {wrongKind}); }),
                  Err::typeMismatch().number);
         // The office is still there for the next document.
-        Pass pass(*office, document(QStringLiteral("after-errors.odt"), QStringLiteral("After errors")));
+        OfficePass pass(*office, document(QStringLiteral("after-errors.odt"), QStringLiteral("After errors")));
         pass.document->close(true);
     }
 
@@ -188,11 +174,11 @@ private slots:
 
     void aKilledOfficeIsReplacedByTheNextServiceManager() {
         auto office = loadOffice();
-        Pass first(*office, document(QStringLiteral("before-kill.odt"), QStringLiteral("Before")));
+        OfficePass first(*office, document(QStringLiteral("before-kill.odt"), QStringLiteral("Before")));
         const QList<qint64> killed = OfficeProcesses();
         signalOffices(SIGKILL);
         QCOMPARE(numberOf([&] { first.document->close(true); }), OfficeGone);
-        Pass next(*office, document(QStringLiteral("after-kill.odt"), QStringLiteral("After")));
+        OfficePass next(*office, document(QStringLiteral("after-kill.odt"), QStringLiteral("After")));
         next.document->close(true);
         QVERIFY(!OfficeProcesses().isEmpty());
         QVERIFY(OfficeProcesses() != killed);
@@ -202,19 +188,19 @@ private slots:
     void aStoppedOfficeFailsTheCallWithinTheBoundAndIsReplaced() {
         qputenv("QUORVANE_OFFICE_TIMEOUT", "5");
         auto office = loadOffice();
-        Pass first(*office, document(QStringLiteral("stopped.odt"), QStringLiteral("Stopped")));
+        OfficePass first(*office, document(QStringLiteral("stopped.odt"), QStringLiteral("Stopped")));
         signalOffices(SIGSTOP);
         QElapsedTimer timer;
         timer.start();
         QCOMPARE(numberOf([&] { first.document->close(true); }), OfficeCallFailed);
         QVERIFY2(timer.elapsed() < 20000, "the call was not bounded");  // 5 s bound; generous for a loaded machine
         QTRY_VERIFY(OfficeProcesses().isEmpty());  // the stopped office was ended
-        Pass next(*office, document(QStringLiteral("after-stop.odt"), QStringLiteral("After stop")));
+        OfficePass next(*office, document(QStringLiteral("after-stop.odt"), QStringLiteral("After stop")));
         next.document->close(true);
 
         // Stopped between two documents: the next service manager comes from a fresh office.
         signalOffices(SIGSTOP);
-        Pass fresh(*office, document(QStringLiteral("fresh.odt"), QStringLiteral("Fresh")));
+        OfficePass fresh(*office, document(QStringLiteral("fresh.odt"), QStringLiteral("Fresh")));
         fresh.document->close(true);
         office->shutdown();
     }

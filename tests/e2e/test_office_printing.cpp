@@ -3,7 +3,7 @@
 // whatever printer the document names.
 #include <QtTest>
 
-#include "printing/PrintRun.h"
+#include "OfficePass.h"
 #include "OdtWriter.h"
 #include "cupsd/PrivateCupsd.h"
 #include "platform/linux/OfficeLoader.h"
@@ -27,16 +27,9 @@ class OfficePrintingTest : public QObject {
 
     // One pass as the print run makes it.
     void print(const QString& path) {
-        auto serviceManager = office->createServiceManager();
-        auto desktop = serviceManager->createInstance(QStringLiteral("com.sun.star.frame.Desktop"));
-        PropertyValue hidden = serviceManager->Bridge_GetStruct(QStringLiteral("com.sun.star.beans.PropertyValue"));
-        hidden.name = QStringLiteral("Hidden");
-        hidden.value = true;
-        auto document = desktop->loadComponentFromURL(FileUrl(path), QStringLiteral("_blank"), 0, {hidden});
-        auto dispatcher = serviceManager->createInstance(QStringLiteral("com.sun.star.frame.DispatchHelper"));
-        auto frame = document->getCurrentController()->getFrame();
-        dispatcher->executeDispatch(*frame, QStringLiteral(".uno:PrintDefault"), QString(), 0, {});
-        document->close(true);
+        OfficePass pass(*office, path);
+        pass.print();
+        pass.close();
     }
 
     // Prints and expects exactly one new job, on the queue, holding the text.
