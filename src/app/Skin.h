@@ -7,6 +7,7 @@ class QWidget;
 class SkinFramework {
 public:
     bool LoadSkin(const QString& path, const QString& iniName);
+    // The component's settings as start-up sets them; a style sheet has no use for them.
     qint32 Options = 0;             // member 1
     bool ApplyToChildren = false;   // member 5
     bool ApplyToDialogs = false;    // member 10
