@@ -16,6 +16,12 @@ public:
                             QStringLiteral("tcp")});
         xvfb_.start();
         if (xvfb_.waitForReadyRead(10000)) display_ = QLatin1Char(':') + QString::fromLatin1(xvfb_.readLine()).trimmed();
+        // The display number comes before the server takes clients on some starts: wait until it does.
+        waitFor([&] {
+            QProcess probe;
+            probe.start(QStringLiteral("xdpyinfo"), {QStringLiteral("-display"), display_});
+            return probe.waitForFinished(2000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
+        }, 5000);
     }
     ~XSession() {
         xvfb_.terminate();
