@@ -9,23 +9,32 @@
 
 class XSession {
 public:
+    // A display number of this session's own: a server of an earlier session may still be going
+    // away on the lowest free number, and a client would reach that one.
     XSession() {
+        static int sessions = 0;
+        const int number = 100 + int((QCoreApplication::applicationPid() * 7 + sessions++) % 800);
+        display_ = QStringLiteral(":%1").arg(number);
         xvfb_.setProgram(QStringLiteral("Xvfb"));
-        xvfb_.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                            QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                            QStringLiteral("tcp")});
+        // -noreset: the server would otherwise reset whenever its last client leaves (the readiness
+        // probe, a tool), and refuse the program that connects in that moment.
+        xvfb_.setArguments({display_, QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1024x768x24"),
+                            QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
+        xvfb_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         xvfb_.start();
-        if (xvfb_.waitForReadyRead(10000)) display_ = QLatin1Char(':') + QString::fromLatin1(xvfb_.readLine()).trimmed();
-        // The display number comes before the server takes clients on some starts: wait until it does.
-        waitFor([&] {
+        const bool up = xvfb_.waitForStarted(5000) && waitFor([&] {
             QProcess probe;
             probe.start(QStringLiteral("xdpyinfo"), {QStringLiteral("-display"), display_});
             return probe.waitForFinished(2000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
-        }, 5000);
+        }, 10000);
+        if (!up) display_.clear();
     }
     ~XSession() {
         xvfb_.terminate();
-        xvfb_.waitForFinished(3000);
+        if (!xvfb_.waitForFinished(5000)) {
+            xvfb_.kill();
+            xvfb_.waitForFinished(5000);
+        }
     }
     static bool available() {
         return !QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() &&

@@ -43,6 +43,7 @@ private slots:
     void withoutTheOfficeOnlyTheQuestionShowsAndBothAnswersEnd() {
         for (const QString answer : {QStringLiteral("n"), QStringLiteral("y")}) {
             XSession x;
+            QVERIFY2(!x.display().isEmpty(), "the X server did not start");
             QFile::remove(home.path() + QStringLiteral("/opened"));
             QProcess program;
             program.setProcessEnvironment(environment(x, QStringLiteral("/nonexistent/soffice")));
@@ -65,7 +66,8 @@ private slots:
             }, 30000);
             QVERIFY(!mainWindowShown);
             QVERIFY(program.state() == QProcess::NotRunning || program.waitForFinished(10000));
-            QCOMPARE(program.exitCode(), 0);
+            QVERIFY2(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0,
+                     qPrintable(QString::fromUtf8(program.readAllStandardError().right(1500))));
             const bool opened = XSession::waitFor([&] { return QFile::exists(home.path() + QStringLiteral("/opened")); }, 5000);
             QCOMPARE(opened, answer == QStringLiteral("y"));
             if (opened) {
@@ -94,10 +96,12 @@ private slots:
         QVERIFY(program.waitForStarted());
         auto stop = qScopeGuard([&] { program.kill(); program.waitForFinished(); });
         QStringList windows;
-        QVERIFY(XSession::waitFor([&] {
+        const bool shown = XSession::waitFor([&] {
             windows = x.windows(program.processId(), QStringLiteral("Quorvane"));
             return windows.size() == 1 && x.size(windows.first()) == MainWindowSize;
-        }, 90000));
+        }, 90000);
+        if (!shown) x.screenshot(QStringLiteral(QUORVANE_BINARY_DIR "/main-window-missing.png"));
+        QVERIFY2(shown, qPrintable(QString::fromUtf8(program.readAllStandardError().right(1500))));
         QThread::msleep(500);
         x.screenshot(QStringLiteral(QUORVANE_BINARY_DIR "/main-window.png"));
         program.terminate();
