@@ -53,17 +53,10 @@ public:
 };
 
 struct Bench {
-    Log log;
-    FakeDialogs dialogs{log};
-    FakeSettings settings;
-    FakeRegistry registry{log};
-    FakePrinters printers{log};
-    FakeOffice office{log};
-    FakeShell shell{log};
     LinuxFileSystem files;
     TimedRuntime runtime;
-    Platform platform{dialogs, settings, registry, printers, office, shell, files, runtime, QStringLiteral("/nonexistent")};
-    Form1 form{platform};
+    FakePlatform fake{QStringLiteral("/nonexistent"), &files, &runtime};
+    Form1 form{fake.platform};
 
     explicit Bench(int listingLifetimeMs) : files(listingLifetimeMs) {
         form.ListView1->setHeaderLabels({QStringLiteral(" Writer File(s)")});
@@ -109,8 +102,8 @@ AddFolderFigures addFolder(const QString& tree, const QString& extension, int li
     int entries = 0, pumps = 0;
     for (int run = 0; run < Runs; ++run) {
         bench.form.ListView1->clear();
-        bench.dialogs.inputAnswers = {extension};
-        bench.dialogs.browseAnswers = {tree};
+        bench.fake.dialogs.inputAnswers = {extension};
+        bench.fake.dialogs.browseAnswers = {tree};
         // The scan ends with its last pump; the adding loop after it pumps none, by design.
         bench.runtime.reset();
         times.push_back(millisecondsOf([&] { bench.form.PushButton4_Click(); }));

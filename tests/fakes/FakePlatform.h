@@ -1,6 +1,6 @@
 #pragma once
 // Test implementations of the platform. They record what was asked, in one shared log,
-// and answer from a script. The file system is the real one unless a test replaces it.
+// and answer from a script. The file system is the real one and the clock a fake one, unless a test brings its own.
 #include <QMap>
 #include <QSet>
 #include <QStringList>
@@ -127,10 +127,11 @@ struct FakePlatform {
     FakeRuntime runtime{log};
     Platform platform;
 
+    // A test may bring its own file system or runtime (a benchmark times the runtime's pumps).
     explicit FakePlatform(const QString& programFolder = QStringLiteral("/nonexistent/quorvane"),
-                          FileSystem* files = nullptr)
-        : platform{dialogs, settings, registry, printers, office, shell, files ? *files : realFiles, runtime,
-                   programFolder} {}
+                          FileSystem* files = nullptr, Runtime* ownRuntime = nullptr)
+        : platform{dialogs, settings, registry, printers, office, shell, files ? *files : realFiles,
+                   ownRuntime ? *ownRuntime : runtime, programFolder} {}
     // Log lines that start with one of the prefixes, in order.
     QStringList logOf(const QStringList& prefixes) const;
 };
