@@ -12,6 +12,10 @@ struct PropertyValue {
     QVariant value;
 };
 
+// How the last print command of a document stands: the office renders the job after the command has
+// returned, and then hands it to the printing system or fails to.
+enum class PrintJobState { Rendering, Spooled, Failed };
+
 // An object of the office suite, reached late-bound: a member the object does not have
 // fails with Err::notSupported(), as a call by name would. A failing call throws RuntimeError.
 class OfficeObject {
@@ -27,6 +31,9 @@ public:
     virtual std::shared_ptr<OfficeObject> getCurrentController() { throw Err::notSupported(); }
     virtual std::shared_ptr<OfficeObject> getFrame() { throw Err::notSupported(); }
     virtual void close(bool) { throw Err::notSupported(); }
+    // Document: the state of its last print command. Throws RuntimeError when the office is gone, or
+    // hangs (it neither answers nor works; it is then ended).
+    virtual PrintJobState printJobState() { throw Err::notSupported(); }
     // Dispatch helper
     virtual QVariant executeDispatch(OfficeObject&, const QString&, const QString&, qint16,
                                      const QList<PropertyValue>&) { throw Err::notSupported(); }
@@ -39,6 +46,9 @@ public:
     // "com.sun.star.ServiceManager": connects to the user's office, starting it when none answers.
     // Throws Err::cannotCreateObject() when the office cannot be reached.
     virtual std::shared_ptr<OfficeObject> createServiceManager() = 0;
+    // The queue that print commands go to from now on; the empty text: the user's default printer at
+    // the moment of printing. Another window of the user may switch the default at any time.
+    virtual void setTargetQueue(const QString& queue) = 0;
     // Ends the office process this program started, if any.
     virtual void shutdown() = 0;
 };

@@ -1,5 +1,5 @@
 #pragma once
-#include <QString>
+#include <QStringList>
 #include <memory>
 
 // An open per-user registry key; closed when destroyed.
@@ -8,6 +8,10 @@ public:
     virtual ~RegistryKey() = default;
     // Writes a text value; false when it could not be written.
     virtual bool setString(const QString& name, const QString& data) = 0;
+    // Removes a value; false when it could not be removed (a value that is not there is removed).
+    virtual bool deleteValue(const QString& name) = 0;
+    // The names of the key's values.
+    virtual QStringList valueNames() = 0;
 };
 
 // The per-user registry, as far as the PDF printer needs it.

@@ -43,16 +43,14 @@ void FillPrinterList(Form1& form) {
 // The position, not the name, is what the choice remembers.
 void Form1::Combo1_Click() { SaveSetting(platform.settings, Combo1Key, QString::number(Combo1->currentIndex())); }
 
-std::optional<QString> ReadDefaultPrinter(Platform& platform) {
+QString GetDefaultPrinter(Platform& platform) {
     try {
         return platform.printers.defaultPrinter();
     } catch (const RuntimeError& e) {
         ReportPrinterError(platform, e);
     }
-    return std::nullopt;
+    return {};
 }
-
-QString GetDefaultPrinter(Platform& platform) { return ReadDefaultPrinter(platform).value_or(QString()); }
 
 // The scripting object's SetDefaultPrinter is the printing system's per-user default here. Never
 // fails to its caller. The empty text names no printer: choosing nothing leaves the default alone.
@@ -69,14 +67,11 @@ bool SetDefaultPrinter(Platform& platform, const QString& name, bool showError) 
     return done;
 }
 
-void RestoreDefaultPrinter(Platform& platform, const QString& saved) {
-    try {
-        platform.printers.setDefaultPrinter(saved);
-    } catch (const std::exception&) {
-    }
-}
-
 void RestoreDefaultPrinterOnClose(Form1& form) {
-    RunUnderWay* run = RunUnderWay::on(form);
-    if (run && run->savedPrinter) RestoreDefaultPrinter(form.platform, *run->savedPrinter);
+    if (RunUnderWay* run = RunUnderWay::on(form)) {
+        try {
+            run->releaseDefault(form.platform);
+        } catch (const std::exception&) {
+        }
+    }
 }

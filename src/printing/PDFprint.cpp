@@ -66,6 +66,33 @@ QString outputFolderOrDefault(Platform& platform) {
     if (!OutputFolder.startsWith(QLatin1Char('/'))) return QDir::homePath() + QLatin1Char('/') + OutputFolder;
     return OutputFolder;
 }
+
+// The folder the user confirmed may not exist yet (many accounts have no desktop folder): the PDF
+// printer writes only into an existing folder, so it is made here, with the user's rights.
+QString existingFolder(const QString& folder) {
+    if (!QDir().mkpath(folder))
+        throw RuntimeError(76, QStringLiteral("Path not found: the folder \"%1\" does not exist and cannot be created.").arg(folder));
+    return folder;
+}
+
+const QString PdfKey = QStringLiteral("Software\\") + PdfPrinterName;
+const QString JobValuePrefix = QStringLiteral("OutputFile.");
+
+// Values of jobs that are over are of no use and could catch a later job of the same number.
+void forgetFinishedJobs(Platform& platform, RegistryKey& key) {
+    for (const QString& name : key.valueNames()) {
+        if (!name.startsWith(JobValuePrefix, Qt::CaseInsensitive)) continue;
+        bool number = false;
+        const int id = name.mid(JobValuePrefix.size()).toInt(&number);
+        bool over = !number;
+        try {
+            over = over || platform.printers.job(id).finished();
+        } catch (const RuntimeError&) {
+            over = true;  // the printing system no longer knows it
+        }
+        if (over) key.deleteValue(name);
+    }
+}
 }  // namespace
 
 QString DefaultPdfFolder(Platform& platform) { return platform.shell.desktopFolder() + QLatin1Char('/'); }
@@ -92,54 +119,45 @@ QString CreatePDF_File(Platform& platform, const QString& baseName, qint32 ordin
             name = QStringLiteral("PrintOut") + platform.runtime.now().toString(QStringLiteral("yyyyMMddhhmmss")) +
                    QString::number(ordinal);
         });
-    trap(138, [&] { folder = outputFolderOrDefault(platform); });
+    trap(138, [&] { folder = existingFolder(outputFolderOrDefault(platform)); });
     trap(140, [&] {
         path = pdfPath(folder, name, keep);
         keep.insert(path);
     });
     // The key is a registry key, not a path: its separator stays the registry's own.
     std::unique_ptr<RegistryKey> key;
-    trap(142, [&] { key = RegCreateKeyEx(platform, QStringLiteral("Software\\") + PdfPrinterName); });
-    // Without the file name written, "1" would send the job to the name of an earlier document
-    // and replace its PDF; "0" makes the printer keep it under a new name of its own.
+    trap(142, [&] { key = RegCreateKeyEx(platform, PdfKey); });
+    // Without the file name written, "1" would tell the printer to wait for a job that is not to be
+    // written anywhere; "0" makes it keep the job under a new name of its own.
     bool named = false;
     trap(144, [&] { named = RegSetValueEx(key.get(), QStringLiteral("OutputFile"), path); });
     trap(148, [&] {
         RegSetValueEx(key.get(), QStringLiteral("BypassSaveAs"), named ? QStringLiteral("1") : QStringLiteral("0"));
     });
     trap(152, [&] { RegCloseKey(key); });
-    trap(154, [&] { KillFile(platform, path); });
+    // An older file at the path is not deleted here: the printer replaces it with a whole PDF, and a
+    // document that then fails to print leaves it as it was.
     trap(156, [&] { NotifyShellOfChange(platform); });
     trap(158, [&] { platform.runtime.sleep(1000); });
     return path;
 }
 
-// The PDF printer reads its two values when it processes a job, not when the job is sent: the next
-// document's values must wait until this job is done, or its PDF lands under the next name. And a
-// PDF that never came out (a folder the user may not write, say) is a failure, not a success.
-// A file the old one could not be removed from is not the new PDF: it must be younger than the job.
-void WaitForPdf(Platform& platform, const QString& printer, const QString& path, const QDateTime& since) {
-    constexpr int StepMs = 250, QuietMs = 3000, LimitMs = 120000;
-    // File times have whole-second resolution on some file systems.
-    const QDateTime notBefore = since.addSecs(-1);
-    for (int waited = 0;; waited += StepMs) {
-        const bool busy = platform.printers.unfinishedJobs(printer) > 0;
-        const auto changed = platform.files.lastModified(path);
-        const bool written = changed && *changed >= notBefore && platform.files.isOpenableFile(path);
-        if (!busy && written) return;
-        if (!busy && waited >= QuietMs)
-            throw RuntimeError(75, QStringLiteral("The PDF file \"%1\" was not written; the printing system's log "
-                                                  "tells why.").arg(path));
-        if (waited >= LimitMs)
-            throw RuntimeError(75, QStringLiteral("The PDF printer has not finished \"%1\" within %2 seconds.")
-                                       .arg(path).arg(LimitMs / 1000));
-        platform.runtime.waitWithEvents(StepMs);
-    }
+void BindPdfJob(Platform& platform, const SentJob* job, const QString& path) {
+    const std::unique_ptr<RegistryKey> key = RegCreateKeyEx(platform, PdfKey);
+    if (!key) throw RuntimeError(70, QStringLiteral("Permission denied: the PDF printer's values cannot be written."));
+    const bool bound = !job || key->setString(JobValuePrefix + QString::number(job->id), path);
+    const bool ended = key->setString(QStringLiteral("BypassSaveAs"), QStringLiteral("0"));
+    if (!bound || !ended)
+        throw RuntimeError(70, QStringLiteral("Permission denied: the PDF printer's values cannot be written."));
+    forgetFinishedJobs(platform, *key);
 }
 
-// Deleting a file here needs write permission on its folder only, so the forced second attempt
-// of the classic version (for read-only files) has nothing left to do.
-void KillFile(Platform& platform, const QString& path) {
-    platform.runtime.pumpMessages();
-    platform.files.removeFile(path);
+// A PDF that never came out (a folder the user may not write, say) is a failure, not a success; the
+// printing system keeps the PDF printer's reason with the job.
+void WaitForPdf(Platform& platform, const SentJob& job, const QString& path) {
+    const PrintJob done = WaitUntilFinished(platform, job);
+    if (!done.finished()) return;  // waits on a stopped printer: written when it goes on
+    if (done.state == PrintJob::State::Completed && platform.files.isOpenableFile(path)) return;
+    const QString reason = done.reason.isEmpty() ? QStringLiteral("the PDF printer gave no reason") : done.reason;
+    throw RuntimeError(75, QStringLiteral("The PDF file \"%1\" was not written: %2").arg(path, reason));
 }

@@ -1,9 +1,9 @@
 #pragma once
-#include <QDateTime>
 #include <QSet>
 #include <QString>
 
 #include "platform/Platform.h"
+#include "printing/ConfirmJob.h"
 
 inline const QString PdfPrinterName = QStringLiteral("Vendrell PDF Writer");
 
@@ -17,14 +17,17 @@ QString DefaultPdfFolder(Platform& platform);
 // Tells the user how to install the PDF printer when it is missing.
 void CheckPdfPrinter(Platform& platform);
 
-// Prepares the PDF of one document: its path goes to the PDF printer's registry values and any
-// older file there is removed. `keep` holds the paths this run must not replace (the PDFs it has
-// already written, the documents it prints); the path chosen is added to it and returned.
+// Prepares the PDF of one document: its path goes to the PDF printer's registry values, which tell the
+// printer that a job of this run is on its way. An older file at the path stays until the new PDF
+// replaces it whole. `keep` holds the paths this run must not replace (the PDFs it has already
+// written, the documents it prints); the path chosen is added to it and returned.
 QString CreatePDF_File(Platform& platform, const QString& baseName, qint32 ordinal, QSet<QString>& keep);
 
-// Waits until the PDF printer has finished this user's jobs and a PDF written since `since` stands
-// at path. Throws RuntimeError when it did not come out.
-void WaitForPdf(Platform& platform, const QString& printer, const QString& path, const QDateTime& since);
+// Ties the document's job, when there is one, to its PDF: the printer writes that job, and no other,
+// to path, however late it gets to it. Ends the "on its way" of CreatePDF_File either way, so that
+// the next job of any other program goes to the printer's own folder.
+void BindPdfJob(Platform& platform, const SentJob* job, const QString& path);
 
-// Deletes a file; never fails, never reports.
-void KillFile(Platform& platform, const QString& path);
+// Waits until the PDF printer has finished the job. Throws RuntimeError, with the printing system's
+// reason, when the PDF did not come out; a job that waits on a stopped printer is not waited for.
+void WaitForPdf(Platform& platform, const SentJob& job, const QString& path);

@@ -1,15 +1,16 @@
 #include "PrintRun.h"
 
-#include <QDateTime>
 #include <QSet>
 #include <QUrl>
 #include <cmath>
+#include <optional>
 
 #include "app/Form1.h"
 #include "app/Trap.h"
 #include "doclist/PathHelpers.h"
 #include "printing/Form2.h"
 #include "printing/GetSetPrinter.h"
+#include "printing/ConfirmJob.h"
 #include "printing/Inform.h"
 #include "printing/PDFprint.h"
 #include "printing/Pause.h"
@@ -26,11 +27,18 @@ void keepListedDocuments(const Form1& form, QSet<QString>& keep) {
     for (int i = 1; i <= form.ListView1->count(); ++i) keep.insert(form.ListView1->entryText(i));
 }
 
+// The printer a pass prints on: the one chosen, or with none chosen the default printer of the moment.
+QString printerOfPass(Form1& form) {
+    const QString chosen = form.Combo1->currentText();
+    return chosen.isEmpty() ? form.platform.printers.defaultPrinter() : chosen;
+}
+
 // One document: steps 118 to 172 of the run. Every step reports its own failure and the pass goes on.
+// The document counts as printed when the printing system has its job on the chosen printer; a job
+// the printing system did not take is reported at the print command's step, 156.
 void printPass(Form1& form, Trap& trap, int position, QSet<QString>& keep) {
     Platform& p = form.platform;
-    QString path, pdf;
-    QDateTime pdfSince;
+    QString path, pdf, printer;
     bool listed = false;
     trap(118, [&] {
         path = form.ListView1->entryText(position);
@@ -52,11 +60,24 @@ void printPass(Form1& form, Trap& trap, int position, QSet<QString>& keep) {
     if (trap.test(140, [&] { return pdfPrinterChosen(form); }))
         trap(142, [&] {
             keepListedDocuments(form, keep);
-            pdfSince = QDateTime::currentDateTime();  // file times follow the real clock
             pdf = CreatePDF_File(p, GetFileName(RemoveExtension(path)), position, keep);
         });
+    // The office prints on this pass's printer, whatever another window makes the default meanwhile,
+    // and never on another one: a printer that is gone loses no document to a fallback.
+    bool routed = false;
+    trap(144, [&] {
+        printer = printerOfPass(form);
+        p.office.setTargetQueue(printer.isEmpty() ? QString() : p.printers.queueOf(printer));
+        routed = true;
+    });
+    if (!routed) {
+        if (!pdf.isEmpty()) trap(142, [&] { BindPdfJob(p, nullptr, pdf); });
+        return;
+    }
 
     std::shared_ptr<OfficeObject> serviceManager, desktop, document, dispatcher, frame;
+    std::optional<SentJob> job;
+    int newestBefore = 0;
     trap(144, [&] { serviceManager = p.office.createServiceManager(); });
     trap(146, [&] { desktop = Use(serviceManager).createInstance(QStringLiteral("com.sun.star.frame.Desktop")); });
     trap(148, [&] {
@@ -67,12 +88,18 @@ void printPass(Form1& form, Trap& trap, int position, QSet<QString>& keep) {
         dispatcher = Use(serviceManager).createInstance(QStringLiteral("com.sun.star.frame.DispatchHelper"));
     });
     trap(154, [&] { frame = Use(Use(document).getCurrentController()).getFrame(); });
-    trap(156, [&] { Use(dispatcher).executeDispatch(Use(frame), QStringLiteral(".uno:PrintDefault"), {}, 0, {}); });
+    trap(156, [&] {
+        newestBefore = p.printers.newestJobId();
+        Use(dispatcher).executeDispatch(Use(frame), QStringLiteral(".uno:PrintDefault"), {}, 0, {});
+        job = ConfirmJob(p, Use(document), GetFileName(path), printer, newestBefore);
+    });
+    if (!pdf.isEmpty()) trap(156, [&] { BindPdfJob(p, job ? &*job : nullptr, pdf); });
+    if (job) trap(156, [&] { ReportWaitingJob(p, *job, GetFileName(path)); });
     trap(158, [&] { WaitSeconds(p, 1); });
     if (trap.test(160, [&] { return pdfPrinterChosen(form); })) {
         trap(162, [&] { WaitSeconds(p, 1); });
-        // The PDF printer chosen in mid-pass has been told no file: there is nothing to wait for.
-        if (!pdf.isEmpty()) trap(162, [&] { WaitForPdf(p, form.Combo1->currentText(), pdf, pdfSince); });
+        // Only a PDF of this pass's own job can be waited for.
+        if (job && !pdf.isEmpty()) trap(162, [&] { WaitForPdf(p, *job, pdf); });
     }
     if (trap.test(164, [&] { return NumberFromText(form.Text2->text()).has_value(); }))
         trap(166, [&] { WaitSeconds(p, CInt(form.Text2->text())); });
@@ -85,6 +112,12 @@ void printPass(Form1& form, Trap& trap, int position, QSet<QString>& keep) {
 RunUnderWay::RunUnderWay(const Form1& form) : form_(form) { runUnderWay = this; }
 
 RunUnderWay::~RunUnderWay() { runUnderWay = nullptr; }
+
+void RunUnderWay::releaseDefault(Platform& platform) {
+    if (!holdsDefault) return;
+    holdsDefault = false;
+    platform.printers.releaseUserDefault();
+}
 
 RunUnderWay* RunUnderWay::on(const Form1& form) {
     return runUnderWay && &runUnderWay->form_ == &form ? runUnderWay : nullptr;
@@ -116,7 +149,11 @@ void Form1::PushButton2_Click() {
         trap(186, [&] { Inform(platform, QStringLiteral("No files added.")); });
     } else {
         trap(106, [&] { MousePointer.setMode(vbHourglass); });
-        trap(108, [&] { run.savedPrinter = ReadDefaultPrinter(platform); });
+        trap(108, [&] {
+            GetDefaultPrinter(platform);  // says so when the default cannot be read
+            platform.printers.holdUserDefault();
+            run.holdsDefault = true;
+        });
         trap(110, [&] { SetDefaultPrinter(platform, Combo1->currentText(), false); });
         if (trap.test(112, [&] { return pdfPrinterChosen(*this); }))
             trap(114, [&] { Form2(platform, this).ShowModal(); });
@@ -124,11 +161,9 @@ void Form1::PushButton2_Click() {
         trap(116, [&] { count = ListView1->count(); });
         QSet<QString> keep;
         for (int position = 1; position <= count; ++position) printPass(*this, trap, position, keep);
-        // A default that could not be read at the start is not "restored" to none.
-        trap(176, [&] {
-            if (run.savedPrinter) RestoreDefaultPrinter(platform, *run.savedPrinter);
-            run.savedPrinter.reset();
-        });
+        // The user's own default setting comes back exactly, once no other window's run still
+        // switches it; a setting that could not be kept at the start is not "restored" to anything.
+        trap(176, [&] { run.releaseDefault(platform); });
         trap(178, [&] { MousePointer.setMode(vbDefault); });
         trap(180, [&] { ProgressBar1->setValue(0); });
         trap(182, [&] { ProgressBar1->setFormat(QStringLiteral("Progress Bar")); });

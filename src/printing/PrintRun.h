@@ -1,11 +1,12 @@
 #pragma once
 #include <QString>
-#include <optional>
+
+#include "platform/Platform.h"
 
 class Form1;
 class QProgressBar;
 
-// A print run under way on a window. It holds the default printer that the run found at its start
+// A print run under way on a window. It holds the user's default printer setting from the run's start
 // until the run has put it back, so that closing the window in mid-run can put it back instead.
 class RunUnderWay {
 public:
@@ -17,7 +18,10 @@ public:
     // The run under way on form, if any.
     static RunUnderWay* on(const Form1& form);
 
-    std::optional<QString> savedPrinter;
+    // Puts the user's default printer setting back (once no other run of the user switches it).
+    void releaseDefault(Platform& platform);
+
+    bool holdsDefault = false;
 
 private:
     const Form1& form_;

@@ -46,15 +46,23 @@ inline QByteArray storedZip(const QList<QPair<QByteArray, QByteArray>>& entries)
 
 inline QByteArray escaped(const QString& text) { return text.toHtmlEscaped().toUtf8(); }
 
-// A one-page Writer document holding the paragraphs. settings, when given, is the body of
-// the document's config:config-set (e.g. a printer of its own).
-inline bool write(const QString& path, const QStringList& paragraphs, const QByteArray& settings = {}) {
+enum class Pages { Flowing, OneParagraphEach };
+
+// A Writer document holding the paragraphs, on one page unless each paragraph asks for a page of its
+// own. settings, when given, is the body of the document's config:config-set (e.g. a printer of its own).
+inline bool write(const QString& path, const QStringList& paragraphs, const QByteArray& settings = {},
+                  Pages pages = Pages::Flowing) {
+    const QByteArray style = pages == Pages::OneParagraphEach ? " text:style-name=\"Page\"" : "";
     QByteArray body;
-    for (const QString& p : paragraphs) body += "<text:p>" + escaped(p) + "</text:p>";
+    for (const QString& p : paragraphs) body += "<text:p" + style + ">" + escaped(p) + "</text:p>";
     const QByteArray content =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
         "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
-        "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" office:version=\"1.3\">"
+        "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+        "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
+        "xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\" office:version=\"1.3\">"
+        "<office:automatic-styles><style:style style:name=\"Page\" style:family=\"paragraph\">"
+        "<style:paragraph-properties fo:break-before=\"page\"/></style:style></office:automatic-styles>"
         "<office:body><office:text>" + body + "</office:text></office:body></office:document-content>";
     const QByteArray manifest =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"

@@ -44,6 +44,7 @@ public:
         qputenv("HOME", path().toUtf8());
         qputenv("XDG_CONFIG_HOME", (path() + QStringLiteral("/.config")).toUtf8());
         qputenv("XDG_DATA_HOME", (path() + QStringLiteral("/.local/share")).toUtf8());
+        qputenv("XDG_CACHE_HOME", (path() + QStringLiteral("/.cache")).toUtf8());
     }
     QString path() const { return dir_.path(); }
 

@@ -325,6 +325,87 @@ private slots:
         expectPdfs(folder, {{QStringLiteral("before.pdf"), QStringLiteral("Before the broken one")},
                             {QStringLiteral("after.pdf"), QStringLiteral("After the broken one")}});
     }
+
+    // A PDF printer that is stopped while a run sends it documents: each job waits with its own file
+    // bound to it, and once the printer is started again every PDF comes out under its own name.
+    void aStoppedPdfPrinterWritesEachPdfUnderItsOwnNameLater() {
+        const QString folder = qEnvironmentVariable(FixturesVariable) + QStringLiteral("/later");
+        if (!pdfrun::asTestUser()) {
+            const QString later = fixtures->filePath(QStringLiteral("later"));
+            QVERIFY(QDir().mkpath(later));
+            QVERIFY(PrivateCupsd::runTool(QStringLiteral("chown"), {user->name(), later}));
+            QVERIFY(PrivateCupsd::runTool(QStringLiteral("cupsdisable"), {QStringLiteral("-r"), QStringLiteral("paused"), PdfQueue}));
+            const int jobs = pdfJobs();
+            asTheTestUser();
+            QVERIFY(PrivateCupsd::runTool(QStringLiteral("cupsenable"), {PdfQueue}));
+            QVERIFY(waitForPdfJobs(jobs, 3));
+            expectPdfs(later, {{QStringLiteral("report.pdf"), QStringLiteral("The first report")},
+                               {QStringLiteral("report (2).pdf"), QStringLiteral("The second report")},
+                               {QStringLiteral("summary.pdf"), QStringLiteral("The summary")}});
+            return;
+        }
+        Window w;
+        QVERIFY(w.choose(PdfPrinterName));
+        const QStringList messages = w.run({document(QStringLiteral("p/report.odt"), QStringLiteral("The first report")),
+                                            document(QStringLiteral("q/report.odt"), QStringLiteral("The second report")),
+                                            document(QStringLiteral("summary.odt"), QStringLiteral("The summary"))},
+                                           folder + QLatin1Char('/'));
+        QCOMPARE(messages.size(), 4);
+        for (int i = 0; i < 3; ++i) QVERIFY2(messages[i].contains(QStringLiteral("paused")), qPrintable(messages[i]));
+        QCOMPARE(messages.last(), QStringLiteral("Done."));
+        QCOMPARE(entriesOf(folder), QStringList());
+    }
+
+    // What another program prints to the PDF printer after a run goes to the printer's own folder: the
+    // run's PDF stays as the run wrote it.
+    void anotherProgramsJobLeavesTheRunsPdfAlone() {
+        if (!pdfrun::asTestUser()) return asTheTestUser();
+        Window w;
+        QVERIFY(w.choose(PdfPrinterName));
+        const QString folder = outputFolder(QStringLiteral("kept"));
+        const int jobs = pdfJobs();
+        QCOMPARE(w.run({document(QStringLiteral("kept.odt"), QStringLiteral("The run's own"))}, folder),
+                 QStringList{QStringLiteral("Done.")});
+        QVERIFY(waitForPdfJobs(jobs, 1));
+        const QByteArray written = contentOf(folder + QStringLiteral("/kept.pdf"));
+        QVERIFY(written.startsWith("%PDF-"));
+        QVERIFY(PrivateCupsd::runTool(QStringLiteral("lp"), {QStringLiteral("-d"), PdfQueue, QStringLiteral("-t"),
+                                                             QStringLiteral("kept.pdf"), folder + QStringLiteral("/kept.pdf")}));
+        QVERIFY(waitForPdfJobs(jobs + 1, 1));
+        QCOMPARE(contentOf(folder + QStringLiteral("/kept.pdf")), written);
+        QCOMPARE(entriesOf(QDir::homePath() + QStringLiteral("/PDF")), QStringList{QStringLiteral("kept.pdf")});
+    }
+
+    // A document that fails leaves an earlier PDF of its name as it was: only a whole new PDF replaces it.
+    void aFailingDocumentLeavesTheEarlierPdf() {
+        if (!pdfrun::asTestUser()) return asTheTestUser();
+        Window w;
+        QVERIFY(w.choose(PdfPrinterName));
+        const QString folder = outputFolder(QStringLiteral("earlier"));
+        QFile earlier(folder + QStringLiteral("/notes.pdf"));
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("%PDF-1.4 an earlier run's notes") > 0);
+        earlier.close();
+        const QString broken = document(QStringLiteral("notes.odt"), QStringLiteral("Never printed"));
+        QVERIFY(QFile::resize(broken, 400));
+        const QStringList messages = w.run({broken}, folder);
+        QVERIFY2(messages.first().contains(QStringLiteral("at line 148")), qPrintable(messages.join(QLatin1Char('|'))));
+        QCOMPARE(messages.last(), QStringLiteral("Done."));
+        QCOMPARE(contentOf(folder + QStringLiteral("/notes.pdf")), QByteArray("%PDF-1.4 an earlier run's notes"));
+    }
+
+    // The proposed folder may not exist (many accounts have no desktop folder): the run makes it.
+    void aMissingOutputFolderIsMade() {
+        if (!pdfrun::asTestUser()) return asTheTestUser();
+        Window w;
+        QVERIFY(w.choose(PdfPrinterName));
+        const QString folder = outputs.filePath(QStringLiteral("Desktop"));
+        QVERIFY(!QFileInfo::exists(folder));
+        const int jobs = pdfJobs();
+        QCOMPARE(w.run({document(QStringLiteral("first.odt"), QStringLiteral("A first PDF"))}, folder + QLatin1Char('/')),
+                 QStringList{QStringLiteral("Done.")});
+        QVERIFY(waitForPdfJobs(jobs, 1));
+        expectPdfs(folder, {{QStringLiteral("first.pdf"), QStringLiteral("A first PDF")}});
+    }
 };
 
 QTEST_MAIN(PdfRunTest)

@@ -88,6 +88,12 @@ public:
         registry_.keys[subkey_][name] = data;
         return true;
     }
+    bool deleteValue(const QString& name) override {
+        registry_.log << QStringLiteral("registry delete ") + name;
+        registry_.keys[subkey_].remove(name);
+        return true;
+    }
+    QStringList valueNames() override { return registry_.keys.value(subkey_).keys(); }
 
 private:
     FakeRegistry& registry_;
@@ -119,10 +125,46 @@ void FakePrinters::setDefaultPrinter(const QString& name) {
     current = name;
 }
 
-int FakePrinters::unfinishedJobs(const QString& name) {
-    log << QStringLiteral("unfinishedJobs ") + name;
+void FakePrinters::holdUserDefault() {
+    log << QStringLiteral("holdDefault");
     if (unreachable) throw RuntimeError(1001, QStringLiteral("The printing system cannot be reached"));
-    return jobs ? jobs(name) : 0;
+    held = current;
+}
+
+void FakePrinters::releaseUserDefault() {
+    log << QStringLiteral("releaseDefault");
+    current = held;
+}
+
+QString FakePrinters::queueOf(const QString& name) {
+    if (unreachable || !installed.contains(name)) throw RuntimeError(5, QStringLiteral("There is no printer named \"%1\".").arg(name));
+    return name;
+}
+
+QString FakePrinters::refusal(const QString& name) { return refusals.value(name); }
+
+int FakePrinters::newestJobId() { return jobs.isEmpty() ? 0 : jobs.last().id; }
+
+QList<PrintJob> FakePrinters::jobsAfter(int after) {
+    QList<PrintJob> later;
+    for (const PrintJob& job : jobs)
+        if (job.id > after) later << job;
+    return later;
+}
+
+PrintJob FakePrinters::job(int id) {
+    for (PrintJob& job : jobs)
+        if (job.id == id) {
+            if (onAsked) onAsked(job);
+            return job;
+        }
+    throw RuntimeError(68, QStringLiteral("The printing system has no job %1").arg(id));
+}
+
+bool FakePrinters::receive(const QString& queue) {
+    if (dropping.contains(queue)) return false;  // as the office drops a job the queue refuses
+    jobs << PrintJob{nextId++, queue, PrintJob::State::Completed, {}};
+    return true;
 }
 
 namespace {
@@ -158,8 +200,10 @@ public:
         office_.call(QStringLiteral("executeDispatch"),
                      QStringList{f ? f->kind_ : QStringLiteral("?"), command, target, QString::number(flags),
                                  properties(args)}.join(QStringLiteral(", ")));
+        if (command == QStringLiteral(".uno:PrintDefault")) office_.print();
         return {};
     }
+    PrintJobState printJobState() override { return office_.lastPrint; }
 
 private:
     FakeOffice& office_;
@@ -180,6 +224,13 @@ std::shared_ptr<OfficeObject> FakeOffice::createServiceManager() {
 }
 
 void FakeOffice::shutdown() { log << QStringLiteral("office shutdown"); }
+
+void FakeOffice::setTargetQueue(const QString& queue) {
+    log << QStringLiteral("office target ") + queue;
+    target = queue;
+}
+
+void FakeOffice::print() { lastPrint = onPrint && !onPrint(target) ? PrintJobState::Failed : PrintJobState::Spooled; }
 
 void FakeShell::execute(QWidget*, const QString& file, const QString& workingFolder, int showMode) {
     executed << file;

@@ -66,11 +66,24 @@ public:
     QStringList installedPrinters() override;
     QString defaultPrinter() override;
     void setDefaultPrinter(const QString& name) override;
-    int unfinishedJobs(const QString& name) override;
+    void holdUserDefault() override;
+    void releaseUserDefault() override;
+    QString queueOf(const QString& name) override;
+    QString refusal(const QString& name) override;
+    int newestJobId() override;
+    QList<PrintJob> jobsAfter(int after) override;
+    PrintJob job(int id) override;
+    // A print command of the office reaches the queue (the empty text: the default): a completed job,
+    // unless the queue refuses it.
+    bool receive(const QString& queue);
     Log& log;
     QStringList installed;
-    std::function<int(const QString& name)> jobs;  // unfinished jobs; none when unset
-    QString current;
+    QMap<QString, QString> refusals;  // printer -> why it takes or prints no jobs
+    QSet<QString> dropping;           // printers whose jobs never arrive
+    QList<PrintJob> jobs;
+    int nextId = 1;
+    std::function<void(PrintJob&)> onAsked;  // may change a job before it is reported
+    QString current, held;
     bool unreachable = false;
     bool defaultUnreadable = false;  // only reading the default fails
 };
@@ -81,8 +94,13 @@ public:
     explicit FakeOffice(Log& log) : log(log) {}
     std::shared_ptr<OfficeObject> createServiceManager() override;
     void shutdown() override;
+    void setTargetQueue(const QString& queue) override;
+    void print();  // a print command: the job goes to the target, if onPrint takes it
     Log& log;
     bool available = true;
+    QString target;
+    std::function<bool(const QString& queue)> onPrint;
+    PrintJobState lastPrint = PrintJobState::Spooled;
     std::set<QString> failing;  // member names, e.g. "loadComponentFromURL"
     std::function<void(const QString& member)> onCall;
     void call(const QString& member, const QString& arguments);
@@ -131,7 +149,9 @@ struct FakePlatform {
     explicit FakePlatform(const QString& programFolder = QStringLiteral("/nonexistent/quorvane"),
                           FileSystem* files = nullptr, Runtime* ownRuntime = nullptr)
         : platform{dialogs, settings, registry, printers, office, shell, files ? *files : realFiles,
-                   ownRuntime ? *ownRuntime : runtime, programFolder} {}
+                   ownRuntime ? *ownRuntime : runtime, programFolder} {
+        office.onPrint = [this](const QString& queue) { return printers.receive(queue.isEmpty() ? printers.current : queue); };
+    }
     // Log lines that start with one of the prefixes, in order.
     QStringList logOf(const QStringList& prefixes) const;
 };

@@ -13,7 +13,8 @@ const QString Laser = QStringLiteral("Laser"), Inkjet = QStringLiteral("Inkjet")
 
 QStringList passLog(const QString& printer, const QString& url, const QStringList& pauses) {
     return QStringList{"pump", "sleep 1000", "setDefault " + printer, "sleep 1000", "changeNotify 0x8000000 0",
-                       "office createServiceManager()", "office createInstance(com.sun.star.frame.Desktop)",
+                       "office target " + printer, "office createServiceManager()",
+                       "office createInstance(com.sun.star.frame.Desktop)",
                        "office createServiceManager()", "office Bridge_GetStruct(com.sun.star.beans.PropertyValue)",
                        "office loadComponentFromURL(" + url + ", _blank, 0, [Hidden=true])",
                        "office createInstance(com.sun.star.frame.DispatchHelper)", "office getCurrentController()",
@@ -84,9 +85,9 @@ private slots:
         Run run({"/docs/a.odt"});
         run.form.Text2->setText("2");
         QCOMPARE(run.atEachLoad(), QStringList{"100 Processing: a.odt 11"});
-        QCOMPARE(run.fp.log, QStringList({"getDefault", "setDefault Laser"}) +
+        QCOMPARE(run.fp.log, QStringList({"getDefault", "holdDefault", "setDefault Laser"}) +
                                  passLog(Laser, "file:///docs/a.odt", {"wait 2000"}) +
-                                 QStringList({"setDefault Inkjet", "message Done."}));
+                                 QStringList({"releaseDefault", "message Done."}));
         QCOMPARE(run.fp.dialogs.messages.back().caption, QStringLiteral("Quorvane"));
         QCOMPARE(run.form.ProgressBar1->value(), 0);
         QCOMPARE(run.form.ProgressBar1->text(), QStringLiteral("Progress Bar"));
@@ -98,7 +99,7 @@ private slots:
         Run run({"/d/one.odt", "two.odt", "/d/100%values.odt"});
         QCOMPARE(run.atEachLoad(), QStringList({"33 Processing: one.odt 11", "66 Processing: two.odt 11",
                                                 "100 Processing: 100%\u2060values.odt 11"}));
-        QCOMPARE(run.fp.log.mid(2, run.fp.log.size() - 4),
+        QCOMPARE(run.fp.log.mid(3, run.fp.log.size() - 5),
                  passLog(Laser, "file:///d/one.odt", {}) + passLog(Laser, "file:///two.odt", {}) +
                      passLog(Laser, "file:///d/100%25values.odt", {}));
     }
@@ -183,10 +184,11 @@ private slots:
     }
 
     void defaultPrinterAroundARun() {
-        Run none({"/d/a.odt"});  // nothing chosen: the current default stays
+        Run none({"/d/a.odt"});  // nothing chosen: the current default stays and is printed on
         none.form.Combo1->setCurrentIndex(-1);
         none.form.PushButton2_Click();
-        QCOMPARE(none.fp.logOf({"setDefault"}), QStringList{"setDefault Inkjet"});
+        QCOMPARE(none.fp.logOf({"setDefault", "office target"}), QStringList{"office target Inkjet"});
+        QCOMPARE(none.fp.printers.jobs.size(), 1);
 
         Run noDefault({"/d/a.odt"});  // no default before the run: none after it
         noDefault.fp.printers.current.clear();
@@ -199,7 +201,7 @@ private slots:
         QCOMPARE(closed.fp.printers.current, Inkjet);
         closed.fp.log.clear();
         QVERIFY_THROWS_EXCEPTION(ProgramEnded, closed.form.Form_QueryUnload());
-        QCOMPARE(closed.fp.logOf({"setDefault"}), QStringList());  // no run under way any more
+        QCOMPARE(closed.fp.logOf({"releaseDefault"}), QStringList());  // no run under way any more
     }
 
     void pdfRunAsksForTheFolderOnceAndNamesEachFile() {
@@ -224,36 +226,70 @@ private slots:
         QCOMPARE(run.errorLines(), QStringList());
     }
 
-    void aDefaultThatCouldNotBeReadIsNotRemovedAtTheEnd() {
+    void aDefaultThatCouldNotBeNamedIsStillPutBack() {
         Run run({"/docs/a.odt"});
         run.fp.printers.defaultUnreadable = true;
         run.form.PushButton2_Click();
         QCOMPARE(run.fp.dialogs.messages.front().text.left(10), QStringLiteral("Error No: "));
         QCOMPARE(run.fp.logOf({"setDefault"}), QStringList({"setDefault " + Laser, "setDefault " + Laser}));
-        QCOMPARE(run.fp.printers.current, Laser);  // left as the run made it, not emptied
+        QCOMPARE(run.fp.printers.current, Inkjet);
     }
 
-    void theNextPdfWaitsForTheLastJobAndAMissingPdfIsReported() {
+    // A job the printing system did not take, or that waits on a stopped printer, is reported with the
+    // document, the printer and the reason; a printer that is gone is not printed on at all.
+    void aJobThatIsNotPrintedIsReported_data() {
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<bool>("dropped");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("loads");
+        QTest::newRow("rejecting") << "the printer does not accept jobs (closed)" << true << QStringList{"156"}
+                                   << "\"a.odt\" was not printed on \"Laser\": the printer does not accept jobs (closed)."
+                                   << 1;
+        QTest::newRow("stopped") << "the printer is stopped (jammed)" << false << QStringList{"156"}
+                                 << "\"a.odt\" waits as job 1 on \"Laser\": the printer is stopped (jammed). It prints "
+                                    "when the printer is started again."
+                                 << 1;
+        QTest::newRow("lost") << "" << true << QStringList{"156"}
+                                 << "\"a.odt\" was not printed on \"Laser\": the printing system has no job of it." << 1;
+        QTest::newRow("removed") << "" << false << QStringList{"144"} << "There is no printer named \"Laser\"." << 0;
+    }
+    void aJobThatIsNotPrintedIsReported() {
+        QFETCH(QString, refusal);
+        QFETCH(bool, dropped);
+        QFETCH(int, loads);
+        Run run({"/d/a.odt"});
+        if (!loads) run.fp.printers.installed.removeAll(Laser);
+        if (!refusal.isEmpty()) run.fp.printers.refusals[Laser] = refusal;
+        if (dropped) run.fp.printers.dropping << Laser;
+        if (dropped && refusal.isEmpty()) run.fp.office.onPrint = [](const QString&) { return true; };  // said spooled
+        run.form.PushButton2_Click();
+        QTEST(run.errorLines(), "lines");
+        QTEST(run.fp.dialogs.messages.front().text.section("\r\n", 0, 0), "text");
+        QCOMPARE(run.fp.logOf({"office loadComponentFromURL"}).size(), loads);
+        QCOMPARE(run.fp.dialogs.texts().last(), QStringLiteral("Done."));
+        for (const PrintJob& job : run.fp.printers.jobs) QCOMPARE(job.printer, Laser);
+    }
+
+    // Each PDF job is tied to its own file as soon as the printing system has it, and the "on its way"
+    // mark ends with it; a PDF that did not come out is reported with the printer's reason.
+    void eachPdfJobIsBoundToItsFileAndAFailedOneIsReported() {
         QTemporaryDir out;
         FolderWindowUser user(out.path() + "/");
-        Run run({"/d/slow.odt", "/d/lost.odt"}, PdfPrinterName);
-        int polls = 0;
-        run.fp.printers.jobs = [&](const QString&) { return ++polls <= 4 ? 1 : 0; };  // the first job takes a while
-        run.fp.office.onCall = [&](const QString& member) {
-            if (member == "executeDispatch" && !QFile::exists(out.path() + "/slow.pdf")) {
-                QFile pdf(out.path() + "/slow.pdf");  // only the first document comes out
-                pdf.open(QIODevice::WriteOnly);
-            }
+        Run run({"/d/good.odt", "/d/lost.odt"}, PdfPrinterName);
+        run.writePdfs();
+        run.fp.printers.onAsked = [](PrintJob& job) {
+            if (job.id == 2) job = {2, PdfPrinterName, PrintJob::State::Aborted, "cannot write lost.pdf: Disk full"};
         };
         run.form.PushButton2_Click();
-        const QStringList log = run.fp.logOf({"registry set OutputFile=", "unfinishedJobs", "wait 250"});
-        // The second document's values are written only once the first job is done: four polls
-        // find it busy, a fifth finds it finished.
-        const qsizetype second = log.indexOf(QRegularExpression(".*lost.pdf$"));
-        QCOMPARE(log.mid(1, second - 1).count("unfinishedJobs " + PdfPrinterName), 5);
-        QCOMPARE(log.mid(1, second - 1).count("wait 250"), 4);
+        QCOMPARE(run.fp.logOf({"registry set"}).replaceInStrings(out.path(), "out"),
+                 QStringList({"registry set OutputFile=out/good.pdf", "registry set BypassSaveAs=1",
+                              "registry set OutputFile.1=out/good.pdf", "registry set BypassSaveAs=0",
+                              "registry set OutputFile=out/lost.pdf", "registry set BypassSaveAs=1",
+                              "registry set OutputFile.2=out/lost.pdf", "registry set BypassSaveAs=0"}));
         QCOMPARE(run.errorLines(), QStringList{"162"});
-        QVERIFY(run.fp.dialogs.messages.front().text.startsWith("The PDF file \"" + out.path() + "/lost.pdf\" was not written"));
+        QCOMPARE(run.fp.dialogs.messages.front().text.section("\r\n", 0, 0),
+                 "The PDF file \"" + out.path() + "/lost.pdf\" was not written: cannot write lost.pdf: Disk full");
         QCOMPARE(run.fp.dialogs.texts().last(), QStringLiteral("Done."));
     }
 };

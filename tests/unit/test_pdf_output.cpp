@@ -92,22 +92,31 @@ private slots:
         QCOMPARE(prepare.fp.registry.keys["Software\\" + PdfPrinterName]["BypassSaveAs"], QStringLiteral("0"));
     }
 
-    void registryValuesThenTheOldFileGoes() {
+    // The old file stays until the printer replaces it with a whole PDF; a folder that is missing is made.
+    void registryValuesAndTheOldFileStays() {
         Prepare prepare;
         prepare.touch("r.pdf");
         prepare.name("r");
         const QString path = prepare.out.path() + "/r.pdf";
         QCOMPARE(prepare.fp.log, QStringList({"registry open Software\\Vendrell PDF Writer", "registry set OutputFile=" + path,
                                               "registry set BypassSaveAs=1", "registry close Software\\Vendrell PDF Writer",
-                                              "pump", "changeNotify 0x8000000 0", "sleep 1000"}));
-        QVERIFY(!QFile::exists(path));
+                                              "changeNotify 0x8000000 0", "sleep 1000"}));
+        QVERIFY(QFile::exists(path));
 
-        prepare.fp.registry.failCreate = true;  // no report, the old file goes all the same
-        prepare.keep.clear();
-        prepare.touch("r.pdf");
-        CreatePDF_File(prepare.fp.platform, "r", 1, prepare.keep);
-        QVERIFY(!QFile::exists(path));
+        OutputFolder = prepare.out.path() + "/not yet/there/";
+        QCOMPARE(prepare.name("r"), QStringLiteral("not yet/there/r.pdf"));
+        QVERIFY(QFileInfo(prepare.out.path() + "/not yet/there").isDir());
         QVERIFY(prepare.fp.dialogs.messages.empty());
+    }
+
+    void aFolderThatCannotBeMadeIsReported() {
+        Prepare prepare;
+        prepare.touch("file");
+        OutputFolder = prepare.out.path() + "/file/sub/";
+        prepare.name("r");
+        QCOMPARE(prepare.fp.dialogs.messages.size(), size_t(1));
+        QVERIFY2(prepare.fp.dialogs.messages.front().text.contains("/file/sub/\" does not exist and cannot be created"),
+                 qPrintable(prepare.fp.dialogs.messages.front().text));
     }
 
     void aRunNeverReplacesWhatItWroteOrPrints() {

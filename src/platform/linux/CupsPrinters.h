@@ -10,5 +10,11 @@ public:
     QString defaultPrinter() override;
     // Writes ~/.cups/lpoptions (root's too), so other users and the scheduler keep their default.
     void setDefaultPrinter(const QString& name) override;
-    int unfinishedJobs(const QString& name) override;
+    void holdUserDefault() override;
+    void releaseUserDefault() override;
+    QString queueOf(const QString& name) override;
+    QString refusal(const QString& name) override;
+    int newestJobId() override;
+    QList<PrintJob> jobsAfter(int after) override;
+    PrintJob job(int id) override;
 };

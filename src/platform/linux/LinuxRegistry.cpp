@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <optional>
 
 namespace {
 
@@ -10,30 +11,46 @@ class IniKey : public RegistryKey {
 public:
     explicit IniKey(QString file) : file_(std::move(file)) {}
 
-    // The whole file is rewritten through a temporary file and a rename, so a reader sees the
-    // old values or the new ones, never half a file. Lines of other values are kept as they were.
     bool setString(const QString& name, const QString& data) override {
         if (name.isEmpty() || name.contains(QLatin1Char('=')) || HasLineBreakOrNul(name) || HasLineBreakOrNul(data))
             return false;
-        QStringList lines;
-        QFile current(file_);
-        if (current.open(QIODevice::ReadOnly)) {
-            const QString text = QString::fromUtf8(current.readAll());
-            lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        } else if (current.exists()) {
-            return false;  // unreadable: rewriting it would lose its other values
-        }
-        lines.removeIf([&](const QString& line) {
-            return line.section(QLatin1Char('='), 0, 0).compare(name, Qt::CaseInsensitive) == 0;
-        });
-        lines << name + QLatin1Char('=') + data;
-        QSaveFile out(file_);
-        if (!out.open(QIODevice::WriteOnly)) return false;
-        out.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
-        return out.commit();
+        return rewrite(name, name + QLatin1Char('=') + data);
+    }
+
+    bool deleteValue(const QString& name) override { return rewrite(name, {}); }
+
+    QStringList valueNames() override {
+        QStringList names;
+        for (const QString& line : lines().value_or(QStringList())) names << line.section(QLatin1Char('='), 0, 0);
+        return names;
     }
 
 private:
+    // The file's lines; nothing when it exists but cannot be read.
+    std::optional<QStringList> lines() const {
+        QFile current(file_);
+        if (current.open(QIODevice::ReadOnly))
+            return QString::fromUtf8(current.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (current.exists()) return std::nullopt;
+        return QStringList();
+    }
+
+    // The whole file is rewritten through a temporary file and a rename, so a reader sees the old
+    // values or the new ones, never half a file. The named value's line becomes `line` (none when
+    // empty); the lines of the other values are kept as they were.
+    bool rewrite(const QString& name, const QString& line) {
+        std::optional<QStringList> kept = lines();
+        if (!kept) return false;  // unreadable: rewriting it would lose its other values
+        kept->removeIf([&](const QString& l) {
+            return l.section(QLatin1Char('='), 0, 0).compare(name, Qt::CaseInsensitive) == 0;
+        });
+        if (!line.isEmpty()) *kept << line;
+        QSaveFile out(file_);
+        if (!out.open(QIODevice::WriteOnly)) return false;
+        out.write((kept->join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+        return out.commit();
+    }
+
     static bool HasLineBreakOrNul(const QString& text) {
         return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) || text.contains(QChar(0));
     }

@@ -9,6 +9,7 @@ namespace {
 class UnreachableOffice : public Office {
 public:
     std::shared_ptr<OfficeObject> createServiceManager() override { throw Err::cannotCreateObject(); }
+    void setTargetQueue(const QString&) override {}
     void shutdown() override {}
 };
 

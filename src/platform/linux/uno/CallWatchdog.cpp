@@ -20,6 +20,16 @@ void CallWatchdog::watch() {
         }
         if (changed_.wait_until(lock, deadline_) == std::cv_status::no_timeout) continue;
         if (!armed_ || std::chrono::steady_clock::now() < deadline_) continue;
+        const std::function<bool()> progressed = progressed_;
+        const unsigned scope = scopes_;
+        lock.unlock();
+        const bool working = progressed();
+        lock.lock();
+        if (!armed_ || scope != scopes_) continue;
+        if (working) {
+            deadline_ = std::chrono::steady_clock::now() + bound_;
+            continue;
+        }
         armed_ = false;
         overran_ = acting_ = true;
         const std::function<void()> action = onOverrun_;
@@ -35,14 +45,19 @@ void CallWatchdog::watch() {
     }
 }
 
-CallWatchdog::Scope::Scope(CallWatchdog& watchdog, std::chrono::milliseconds bound, std::function<void()> onOverrun)
+CallWatchdog::Scope::Scope(CallWatchdog& watchdog, std::chrono::milliseconds bound, std::function<void()> onOverrun,
+                           std::function<bool()> progressed)
     : watchdog_(watchdog) {
+    progressed();  // the call starts from here
     {
         std::lock_guard lock(watchdog_.mutex_);
         watchdog_.armed_ = true;
         watchdog_.overran_ = false;
         watchdog_.deadline_ = std::chrono::steady_clock::now() + bound;
+        watchdog_.bound_ = bound;
+        ++watchdog_.scopes_;
         watchdog_.onOverrun_ = std::move(onOverrun);
+        watchdog_.progressed_ = std::move(progressed);
     }
     watchdog_.changed_.notify_all();
 }

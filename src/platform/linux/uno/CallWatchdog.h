@@ -5,8 +5,10 @@
 #include <mutex>
 #include <thread>
 
-// Bounds the office calls of the UI thread: when a guarded call overruns, the watchdog's own thread
-// runs the overrun action (which ends the office, so that the blocked call returns with an error).
+// Bounds the office calls of the UI thread: when a guarded call overruns its bound while the office
+// made no progress (an office that works, say rendering a long document, gets another bound), the
+// watchdog's own thread runs the overrun action (which ends the office, so that the blocked call
+// returns with an error).
 class CallWatchdog {
 public:
     CallWatchdog();
@@ -17,7 +19,10 @@ public:
     // One guarded call. Scopes do not nest.
     class Scope {
     public:
-        Scope(CallWatchdog& watchdog, std::chrono::milliseconds bound, std::function<void()> onOverrun);
+        // progressed() tells whether the office worked since it was last asked; it is asked once at the
+        // start, and at each bound.
+        Scope(CallWatchdog& watchdog, std::chrono::milliseconds bound, std::function<void()> onOverrun,
+              std::function<bool()> progressed);
         ~Scope();  // waits for an overrun action that is running to finish
         Scope(const Scope&) = delete;
         Scope& operator=(const Scope&) = delete;
@@ -34,6 +39,9 @@ private:
     std::condition_variable changed_;
     bool armed_ = false, overran_ = false, acting_ = false, stopping_ = false;
     std::chrono::steady_clock::time_point deadline_;
+    std::chrono::milliseconds bound_{};
+    unsigned scopes_ = 0;  // tells a scope that began while progress was asked from the one asked about
     std::function<void()> onOverrun_;
+    std::function<bool()> progressed_;
     std::thread thread_;
 };

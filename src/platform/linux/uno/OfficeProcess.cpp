@@ -110,6 +110,19 @@ bool OfficeProcess::exited() {
     return true;
 }
 
+std::optional<long long> OfficeProcess::cpuTicks() const {
+    const pid_t pid = child_;
+    if (pid <= 0) return std::nullopt;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return std::nullopt;
+    // The fields after the command name, which may itself hold blanks and parentheses: utime and
+    // stime are the 12th and 13th of them.
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13) return std::nullopt;
+    return fields[11].toLongLong() + fields[12].toLongLong();
+}
+
 void OfficeProcess::kill() noexcept {
     if (const pid_t pid = child_; pid > 0) ::kill(pid, SIGKILL);
     try {

@@ -2,6 +2,7 @@
 #include <QList>
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <sys/types.h>
 
 #include "OfficeSettings.h"
@@ -24,6 +25,9 @@ public:
     bool exited();
     // How the office that exited last ended: its exit code, or -1 for a signal.
     int exitCode() const { return exitCode_; }
+    // The processor time this program's office has used so far, in clock ticks; nothing when this
+    // program has no office running. Safe on any thread.
+    std::optional<long long> cpuTicks() const;
     // SIGKILL to this program's office and to any other office on the profile. Safe on any thread.
     void kill() noexcept;
     // Waits up to the bound for this program's office to end; true when it has.

@@ -1,14 +1,17 @@
 #pragma once
 #include <QStringList>
+#include <rtl/ref.hxx>
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <type_traits>
 
 #include "CallWatchdog.h"
+#include "PrintJobWatch.h"
 #include "UnoErrors.h"
 
 // One connection to one office process. Every office call goes through call(): it is bounded by the
@@ -19,6 +22,8 @@ public:
         std::shared_ptr<CallWatchdog> watchdog;
         std::chrono::milliseconds bound;
         std::function<void()> endOffice;  // runs on the watchdog's thread when a call overruns
+        // The processor time the office has used, in clock ticks; -1 when unknown. Any thread.
+        std::function<long long()> cpuTicks;
     };
 
     // The office that answers on the pipe, or null when none does. Throws RuntimeError when one
@@ -39,6 +44,13 @@ public:
     void terminateOffice();
     // Drops the connection; a call blocked on it returns with an error. Safe on any thread.
     void dispose() noexcept;
+    long long cpuTicks() const { return guard_.cpuTicks(); }
+    std::chrono::milliseconds bound() const { return guard_.bound; }
+
+    // Where print commands go: a queue, or the empty text for the user's default at that moment.
+    QString targetQueue;
+    // The last print command's job, as the office reports it.
+    rtl::Reference<PrintJobWatch> printJob;
 
     const css::uno::Reference<css::uno::XComponentContext>& context() const { return context_; }
     const css::uno::Reference<css::lang::XMultiComponentFactory>& serviceManager() const { return serviceManager_; }
@@ -52,6 +64,7 @@ private:
     css::uno::Reference<css::uno::XComponentContext> context_;
     css::uno::Reference<css::lang::XMultiComponentFactory> serviceManager_;
     QStringList printers_;
+    std::atomic<long long> watchdogTicks_{-1};
 };
 
 template <class F>
@@ -60,10 +73,19 @@ auto OfficeSession::call(F&& f) -> decltype(f()) {
         std::lock_guard lock(mutex_);
         if (!bridge_.is()) throw OfficeErr::gone({});
     }
-    CallWatchdog::Scope scope(*guard_.watchdog, guard_.bound, [this] {
-        guard_.endOffice();
-        dispose();
-    });
+    CallWatchdog::Scope scope(
+        *guard_.watchdog, guard_.bound,
+        [this] {
+            guard_.endOffice();
+            dispose();
+        },
+        [this] {
+            // An office is hung when it neither answers nor works: one that uses processor time is
+            // busy, say rendering a long document, and gets another bound.
+            const long long now = guard_.cpuTicks();
+            const long long before = watchdogTicks_.exchange(now);
+            return before >= 0 && now > before;
+        });
     try {
         if constexpr (std::is_void_v<decltype(f())>) {
             f();

@@ -1,7 +1,6 @@
 #include "OfficeSettings.h"
 
 #include <QCryptographicHash>
-#include <QStandardPaths>
 #include <QUrl>
 #include <unistd.h>
 
@@ -16,12 +15,11 @@ std::chrono::milliseconds callTimeoutFromEnvironment() {
 }
 }  // namespace
 
-OfficeSettings OfficeSettings::fromEnvironment() {
+OfficeSettings OfficeSettings::fromEnvironment(const QString& profileFolder) {
     OfficeSettings s;
     s.binary = qEnvironmentVariable("QUORVANE_SOFFICE", QStringLiteral(QUORVANE_OFFICE_PROGRAM "/soffice.bin"));
     // A profile of the program's own, so that an office the user has open is never disturbed.
-    s.profileFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                      QStringLiteral("/quorvane/office-profile");
+    s.profileFolder = profileFolder;
     s.profileUrl = QUrl::fromLocalFile(s.profileFolder).toString(QUrl::FullyEncoded);
     // The user id keeps users apart; the profile keeps apart programs of one user that use another
     // profile (a test with its own HOME), which would otherwise meet on one office.

@@ -19,8 +19,8 @@ QString printerName(const Reference<css::view::XPrintable>& printable) {
 }
 }  // namespace
 
-void RouteToDefaultQueue(const Reference<css::frame::XFrame>& frame) {
-    const QString queue = DefaultQueue();
+void RouteToQueue(const Reference<css::frame::XFrame>& frame, const QString& target) {
+    const QString queue = target.isEmpty() ? DefaultQueue() : target;
     if (queue.isEmpty()) return;  // no default anywhere: the office's own choice is as good as any
     const Reference<css::frame::XController> controller = frame->getController();
     const Reference<css::view::XPrintable> printable(controller.is() ? controller->getModel() : nullptr, UNO_QUERY);
@@ -31,5 +31,5 @@ void RouteToDefaultQueue(const Reference<css::frame::XFrame>& frame) {
     // The office keeps its printer when it does not know the one asked for.
     if (printerName(printable) != queue)
         throw RuntimeError(OfficeErr::Exception,
-                           QStringLiteral("The office does not know the default printer \"%1\".").arg(queue));
+                           QStringLiteral("The office does not know the printer \"%1\"; nothing was printed.").arg(queue));
 }

@@ -2,6 +2,7 @@
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XDispatchHelper.hpp>
 #include <com/sun/star/frame/XDispatchProvider.hpp>
@@ -9,6 +10,9 @@
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
+#include <com/sun/star/view/XPrintJobBroadcaster.hpp>
+
+#include "LoadedAsText.h"
 #include "PrinterRouting.h"
 #include "UnoValues.h"
 
@@ -61,9 +65,16 @@ PropertyValue UnoObject::Bridge_GetStruct(const QString& type) {
 std::shared_ptr<OfficeObject> UnoObject::loadComponentFromURL(const QString& url, const QString& target, qint16 flags,
                                                               const QList<PropertyValue>& properties) {
     return session_->call([&] {
-        return wrap(as<css::frame::XComponentLoader>()->loadComponentFromURL(
-                        toOUString(url), toOUString(target), flags, toSequence(properties)),
-                    QStringLiteral("The office loaded nothing from %1.").arg(url));
+        const Reference<css::lang::XComponent> loaded = as<css::frame::XComponentLoader>()->loadComponentFromURL(
+            toOUString(url), toOUString(target), flags, toSequence(properties));
+        auto document = wrap(loaded, QStringLiteral("The office loaded nothing from %1.").arg(url));
+        try {
+            RefuseFalseDocument(url, Reference<css::frame::XModel>(loaded, UNO_QUERY_THROW));
+        } catch (const RuntimeError&) {
+            Reference<css::util::XCloseable>(loaded, UNO_QUERY_THROW)->close(true);
+            throw;
+        }
+        return document;
     });
 }
 
@@ -83,6 +94,32 @@ void UnoObject::close(bool deliverOwnership) {
     session_->call([&] { as<css::util::XCloseable>()->close(deliverOwnership); });
 }
 
+// The events tell how the job stands; while it renders, the office must answer and keep working, or it
+// is hung (the call bound ends it) or has let the job go without a word.
+PrintJobState UnoObject::printJobState() {
+    const rtl::Reference<PrintJobWatch> job = session_->printJob;
+    if (!job.is()) throw RuntimeError(OfficeErr::Exception, QStringLiteral("The document was not printed."));
+    const PrintJobState state = job->state();
+    if (state != PrintJobState::Rendering) return state;
+    session_->call([&] { session_->context()->getServiceManager(); });
+    const long long ticks = session_->cpuTicks();
+    const auto now = std::chrono::steady_clock::now();
+    if (ticks < 0 || ticks != job->ticks) job->lastWorked = now;
+    job->ticks = ticks;
+    if (now - job->lastWorked > session_->bound())
+        throw RuntimeError(OfficeErr::Exception, QStringLiteral("The office stopped working on the print job without "
+                                                                "handing it to the printing system."));
+    return state;
+}
+
+void UnoObject::watchPrintJob(const Reference<css::frame::XFrame>& frame) {
+    const Reference<css::frame::XController> controller = frame->getController();
+    const Reference<css::view::XPrintJobBroadcaster> broadcaster(controller.is() ? controller->getModel() : nullptr,
+                                                                 UNO_QUERY);
+    session_->printJob = new PrintJobWatch;
+    if (broadcaster.is()) broadcaster->addPrintJobListener(session_->printJob.get());
+}
+
 QVariant UnoObject::executeDispatch(OfficeObject& frame, const QString& command, const QString& target, qint16 flags,
                                     const QList<PropertyValue>& arguments) {
     const auto* frameObject = dynamic_cast<UnoObject*>(&frame);
@@ -90,8 +127,11 @@ QVariant UnoObject::executeDispatch(OfficeObject& frame, const QString& command,
     return session_->call([&] {
         const auto helper = as<css::frame::XDispatchHelper>();
         const auto provider = frameObject->as<css::frame::XDispatchProvider>();
-        if (command == QStringLiteral(".uno:PrintDefault"))
-            RouteToDefaultQueue(frameObject->as<css::frame::XFrame>());
+        if (command == QStringLiteral(".uno:PrintDefault")) {
+            const auto frame = frameObject->as<css::frame::XFrame>();
+            RouteToQueue(frame, session_->targetQueue);
+            watchPrintJob(frame);
+        }
         return toVariant(helper->executeDispatch(provider, toOUString(command), toOUString(target), flags,
                                                  toSequence(arguments)));
     });

@@ -1,4 +1,5 @@
 #pragma once
+#include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/uno/XInterface.hpp>
 #include <memory>
 
@@ -19,12 +20,14 @@ public:
     std::shared_ptr<OfficeObject> getCurrentController() override;
     std::shared_ptr<OfficeObject> getFrame() override;
     void close(bool deliverOwnership) override;
+    PrintJobState printJobState() override;
     QVariant executeDispatch(OfficeObject& frame, const QString& command, const QString& target, qint16 flags,
                              const QList<PropertyValue>& arguments) override;
 
 private:
     template <class I>
     css::uno::Reference<I> as() const;
+    void watchPrintJob(const css::uno::Reference<css::frame::XFrame>& frame);
     std::shared_ptr<OfficeObject> wrap(const css::uno::Reference<css::uno::XInterface>& result, const QString& what) const;
 
     std::shared_ptr<OfficeSession> session_;

@@ -14,14 +14,16 @@ constexpr std::chrono::milliseconds EndBound = 5s;
 }  // namespace
 
 UnoOffice::UnoOffice()
-    : settings_(OfficeSettings::fromEnvironment()),
+    : slot_(OfficeSlot::take()),
+      settings_(OfficeSettings::fromEnvironment(slot_.profileFolder())),
       process_(std::make_shared<OfficeProcess>(settings_)),
       watchdog_(std::make_shared<CallWatchdog>()) {}
 
 UnoOffice::~UnoOffice() { shutdown(); }
 
 OfficeSession::Guard UnoOffice::guard() const {
-    return {watchdog_, settings_.callTimeout, [process = process_] { process->kill(); }};
+    return {watchdog_, settings_.callTimeout, [process = process_] { process->kill(); },
+            [process = process_] { return process->cpuTicks().value_or(-1); }};
 }
 
 std::shared_ptr<OfficeObject> UnoOffice::createServiceManager() {
@@ -31,12 +33,13 @@ std::shared_ptr<OfficeObject> UnoOffice::createServiceManager() {
         if (!session_) session_ = reachOffice();
         // A running office keeps the printer list it read when it started: a queue added since is
         // unknown to it, and only a fresh office can print there.
-        const QString queue = DefaultQueue();
+        const QString queue = targetQueue_.isEmpty() ? DefaultQueue() : targetQueue_;
         if (!queue.isEmpty() && !session_->knowsPrinter(queue) && !queuesNoFreshOfficeKnows_.contains(queue)) {
             endOffice(true);
             session_ = startOffice();
             if (!session_->knowsPrinter(queue)) queuesNoFreshOfficeKnows_.insert(queue);
         }
+        session_->targetQueue = targetQueue_;
         return std::make_shared<UnoObject>(session_, session_->serviceManager());
     } catch (...) {  // whatever failed, the office cannot be reached; the reason goes to the log
         QString reason = QStringLiteral("the office's runtime failed");
@@ -50,6 +53,11 @@ std::shared_ptr<OfficeObject> UnoOffice::createServiceManager() {
         if (session_) endOffice(false);
         throw Err::cannotCreateObject();
     }
+}
+
+void UnoOffice::setTargetQueue(const QString& queue) {
+    targetQueue_ = queue;
+    if (session_) session_->targetQueue = queue;
 }
 
 // An office that already answers on the pipe is used as it is (another window of this program may

@@ -1,0 +1,131 @@
+// The printing system's own record of the user's jobs and of a printer's state, asked over IPP.
+#include <algorithm>
+#include <memory>
+
+#include "CupsDestinations.h"
+#include "CupsPrinters.h"
+#include "platform/RuntimeError.h"
+
+namespace {
+using Response = std::unique_ptr<ipp_t, decltype(&ippDelete)>;
+
+// The response to a request about the object at uri (uriName: "printer-uri" or "job-uri"); null on failure.
+Response Ask(ipp_t* request, const char* uriName, const char* uri, const std::vector<const char*>& attributes) {
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, uriName, nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", int(attributes.size()), nullptr,
+                  attributes.data());
+    Response response(cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/"), &ippDelete);
+    if (!response || cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE) return {nullptr, &ippDelete};
+    return response;
+}
+
+QString Text(ipp_t* response, const char* name) {
+    ipp_attribute_t* attribute = ippFindAttribute(response, name, IPP_TAG_ZERO);
+    return attribute ? QString::fromUtf8(ippGetString(attribute, 0, nullptr)) : QString();
+}
+
+QString QueueFromUri(const QString& uri) { return uri.section(QLatin1Char('/'), -1); }
+
+PrintJob::State StateOf(int ippState) {
+    switch (ippState) {
+        case IPP_JSTATE_HELD: return PrintJob::State::Held;
+        case IPP_JSTATE_PROCESSING: return PrintJob::State::Processing;
+        case IPP_JSTATE_STOPPED: return PrintJob::State::Stopped;
+        case IPP_JSTATE_CANCELED: return PrintJob::State::Cancelled;
+        case IPP_JSTATE_ABORTED: return PrintJob::State::Aborted;
+        case IPP_JSTATE_COMPLETED: return PrintJob::State::Completed;
+        default: return PrintJob::State::Pending;
+    }
+}
+
+const std::vector<const char*> JobAttributes{"job-id", "job-printer-uri", "job-state", "job-printer-state-message"};
+
+// The jobs of a Get-Jobs or Get-Job-Attributes response, each group one job.
+QList<PrintJob> JobsOf(ipp_t* response) {
+    QList<PrintJob> jobs;
+    Destinations dests;
+    PrintJob job;
+    bool any = false;
+    const auto finish = [&] {
+        if (any && job.id > 0) jobs << job;
+        job = PrintJob{};
+        any = false;
+    };
+    for (ipp_attribute_t* a = ippFirstAttribute(response); a; a = ippNextAttribute(response)) {
+        const char* name = ippGetName(a);
+        if (!name) {
+            finish();
+            continue;
+        }
+        if (ippGetGroupTag(a) != IPP_TAG_JOB) continue;
+        any = true;
+        const QByteArray n(name);
+        if (n == "job-id") job.id = ippGetInteger(a, 0);
+        else if (n == "job-printer-uri") job.printer = dests.nameOfQueue(QueueFromUri(QString::fromUtf8(ippGetString(a, 0, nullptr))));
+        else if (n == "job-state") job.state = StateOf(ippGetInteger(a, 0));
+        else if (n == "job-printer-state-message") job.reason = QString::fromUtf8(ippGetString(a, 0, nullptr));
+    }
+    finish();
+    return jobs;
+}
+
+ipp_t* GetJobs(int firstId, const std::vector<const char*>& attributes, Response& out) {
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOBS);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "all");
+    ippAddBoolean(request, IPP_TAG_OPERATION, "my-jobs", 1);
+    if (firstId > 0) ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "first-job-id", firstId);
+    out = Ask(request, "printer-uri", "ipp://localhost/", attributes);
+    if (!out) ThrowUnreachable();
+    return out.get();
+}
+}  // namespace
+
+QString CupsPrinters::refusal(const QString& name) {
+    QByteArray queue;
+    try {
+        queue = Destinations().queueNamed(name)->name;
+    } catch (const RuntimeError&) {
+        return QStringLiteral("the printer is not installed (any more)");
+    }
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s", queue.constData());
+    const Response response = Ask(ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES), "printer-uri", uri,
+                                  {"printer-is-accepting-jobs", "printer-state", "printer-state-message"});
+    if (!response) return QStringLiteral("the printing system does not answer (%1)").arg(QString::fromUtf8(cupsLastErrorString()));
+    const QString message = Text(response.get(), "printer-state-message");
+    const QString because = message.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(message);
+    ipp_attribute_t* accepting = ippFindAttribute(response.get(), "printer-is-accepting-jobs", IPP_TAG_BOOLEAN);
+    if (accepting && !ippGetBoolean(accepting, 0)) return QStringLiteral("the printer does not accept jobs") + because;
+    ipp_attribute_t* state = ippFindAttribute(response.get(), "printer-state", IPP_TAG_ENUM);
+    if (state && ippGetInteger(state, 0) == IPP_PSTATE_STOPPED) return QStringLiteral("the printer is stopped") + because;
+    return {};
+}
+
+int CupsPrinters::newestJobId() {
+    Response response{nullptr, &ippDelete};
+    int newest = 0;
+    ipp_t* jobs = GetJobs(0, {"job-id"}, response);
+    for (ipp_attribute_t* a = ippFindAttribute(jobs, "job-id", IPP_TAG_INTEGER); a;
+         a = ippFindNextAttribute(jobs, "job-id", IPP_TAG_INTEGER))
+        newest = std::max(newest, ippGetInteger(a, 0));
+    return newest;
+}
+
+QList<PrintJob> CupsPrinters::jobsAfter(int after) {
+    Response response{nullptr, &ippDelete};
+    QList<PrintJob> jobs;
+    for (const PrintJob& job : JobsOf(GetJobs(after + 1, JobAttributes, response)))
+        if (job.id > after) jobs << job;
+    std::sort(jobs.begin(), jobs.end(), [](const PrintJob& a, const PrintJob& b) { return a.id < b.id; });
+    return jobs;
+}
+
+PrintJob CupsPrinters::job(int id) {
+    const QByteArray uri = "ipp://localhost/jobs/" + QByteArray::number(id);
+    const Response response = Ask(ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES), "job-uri", uri.constData(), JobAttributes);
+    const QList<PrintJob> jobs = response ? JobsOf(response.get()) : QList<PrintJob>();
+    if (jobs.isEmpty())
+        throw RuntimeError(68, QStringLiteral("The printing system has no job %1 (%2)").arg(id).arg(QString::fromUtf8(cupsLastErrorString())));
+    return jobs.first();
+}

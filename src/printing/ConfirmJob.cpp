@@ -1,0 +1,50 @@
+#include "ConfirmJob.h"
+
+namespace {
+constexpr int PollMs = 20;
+// The office has handed the job over when it says so; the scheduler lists it by then, but is given a
+// moment, as a busy scheduler may answer late.
+constexpr int ListedWithinMs = 10000;
+constexpr int PrinterError = 482;
+
+RuntimeError notPrinted(const QString& documentName, const QString& printer, const QString& reason) {
+    return {PrinterError, QStringLiteral("\"%1\" was not printed on \"%2\": %3.").arg(documentName, printer, reason)};
+}
+}  // namespace
+
+SentJob ConfirmJob(Platform& platform, OfficeObject& document, const QString& documentName, const QString& printer,
+                   int newestBefore) {
+    PrintJobState state;
+    while ((state = document.printJobState()) == PrintJobState::Rendering) platform.runtime.waitWithEvents(PollMs);
+    if (state == PrintJobState::Spooled) {
+        for (int waited = 0; waited <= ListedWithinMs; waited += PollMs) {
+            for (const PrintJob& job : platform.printers.jobsAfter(newestBefore))
+                if (printer.isEmpty() || job.printer == printer) return {job.id, job.printer};
+            platform.runtime.waitWithEvents(PollMs);
+        }
+    }
+    const QString refusal = printer.isEmpty() ? QString() : platform.printers.refusal(printer);
+    throw notPrinted(documentName, printer,
+                     !refusal.isEmpty()                  ? refusal
+                     : state == PrintJobState::Spooled ? QStringLiteral("the printing system has no job of it")
+                                                         : QStringLiteral("the office could not hand the job over"));
+}
+
+void ReportWaitingJob(Platform& platform, const SentJob& job, const QString& documentName) {
+    const QString refusal = platform.printers.refusal(job.printer);
+    if (refusal.isEmpty()) return;
+    throw RuntimeError(PrinterError, QStringLiteral("\"%1\" waits as job %2 on \"%3\": %4. It prints when the printer "
+                                                    "is started again.")
+                                         .arg(documentName)
+                                         .arg(job.id)
+                                         .arg(job.printer, refusal));
+}
+
+PrintJob WaitUntilFinished(Platform& platform, const SentJob& sent) {
+    for (;;) {
+        const PrintJob job = platform.printers.job(sent.id);
+        if (job.finished() || job.state == PrintJob::State::Held || !platform.printers.refusal(sent.printer).isEmpty())
+            return job;
+        platform.runtime.waitWithEvents(PollMs * 5);
+    }
+}
