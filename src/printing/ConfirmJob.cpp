@@ -12,6 +12,15 @@ RuntimeError notPrinted(const QString& documentName, const QString& printer, con
 }
 }  // namespace
 
+QString QueueToPrintOn(Platform& platform, const QString& documentName, const QString& printer) {
+    if (printer.isEmpty()) return {};
+    try {
+        return platform.printers.queueOf(printer);
+    } catch (const RuntimeError&) {
+        throw notPrinted(documentName, printer, platform.printers.refusal(printer));
+    }
+}
+
 SentJob ConfirmJob(Platform& platform, OfficeObject& document, const QString& documentName, const QString& printer,
                    int newestBefore) {
     PrintJobState state;

@@ -11,6 +11,11 @@ struct SentJob {
     QString printer;
 };
 
+// The queue the office is to print the document on: the printer's queue, or the empty text for no
+// printer (the office's own default). Throws RuntimeError naming the document, the printer and the
+// printing system's reason when the printer is not installed (any more).
+QString QueueToPrintOn(Platform& platform, const QString& documentName, const QString& printer);
+
 // Waits, keeping the window alive, until the office has handed the document's last print command to
 // the printing system, and finds its job among the user's jobs newer than `newestBefore` on `printer`
 // (the empty text: on any printer). Throws RuntimeError naming the document, the printer and the

@@ -67,7 +67,7 @@ void printPass(Form1& form, Trap& trap, int position, QSet<QString>& keep) {
     bool routed = false;
     trap(144, [&] {
         printer = printerOfPass(form);
-        p.office.setTargetQueue(printer.isEmpty() ? QString() : p.printers.queueOf(printer));
+        p.office.setTargetQueue(QueueToPrintOn(p, GetFileName(path), printer));
         routed = true;
     });
     if (!routed) {

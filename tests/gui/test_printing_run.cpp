@@ -252,7 +252,8 @@ private slots:
                                  << 1;
         QTest::newRow("lost") << "" << true << QStringList{"156"}
                                  << "\"a.odt\" was not printed on \"Laser\": the printing system has no job of it." << 1;
-        QTest::newRow("removed") << "" << false << QStringList{"144"} << "There is no printer named \"Laser\"." << 0;
+        QTest::newRow("removed") << "the printer is not installed (any more)" << false << QStringList{"144"}
+                                 << "\"a.odt\" was not printed on \"Laser\": the printer is not installed (any more)." << 0;
     }
     void aJobThatIsNotPrintedIsReported() {
         QFETCH(QString, refusal);
