@@ -247,16 +247,23 @@ private slots:
 
         QVERIFY2(cupsd->installPdfWriter(Backend), qPrintable(cupsd->error()));
         QVERIFY(PdfWriterJobs::content(conf).contains("<Policy authenticated>"));
-        // The scheduler's own record of the queue.
-        const QString printers = cupsd->dir() + QStringLiteral("/etc/printers.conf");
-        QVERIFY2(PrivateCupsd::waitFor([&] {
-                     const QString queue = QString::fromUtf8(PdfWriterJobs::content(printers))
-                                              .section(QStringLiteral("Printer ") + PdfWriterJobs::Queue + QLatin1Char('>'), 1)
-                                              .section(QStringLiteral("</"), 0, 0);
-                     return queue.contains(QStringLiteral("\nOpPolicy authenticated\n")) &&
-                            queue.contains(QStringLiteral("\nErrorPolicy abort-job\n"));
-                 }, 20000),
-                 PdfWriterJobs::content(printers).constData());
+        // A backend that crashes fails its own job only: the printer goes on,
+        // though this scheduler stops a printer by default.
+        const int endless = PdfWriterJobs::submit(victim, "%!PS\n{} loop\n", QStringLiteral("endless"), true);
+        PdfWriterJobs::writeValues(victim, {QStringLiteral("OutputFile.%1=").arg(endless) +
+                                                PdfWriterJobs::userFolder(victim, QStringLiteral("crash")) + QStringLiteral("/never.pdf")});
+        QVERIFY(PdfWriterJobs::release(victim, endless));
+        QList<pid_t> supervisors;
+        QVERIFY(PrivateCupsd::waitFor([&] {
+            supervisors = PdfWriterJobs::processes(0, "vendrellpdf");
+            supervisors.removeIf([&](pid_t pid) {
+                return !PdfWriterJobs::content(QStringLiteral("/proc/%1/status").arg(pid)).contains("\nPPid:\t" + QByteArray::number(scheduler) + "\n");
+            });
+            return !supervisors.isEmpty();
+        }, 30000));
+        QVERIFY(kill(supervisors.first(), SIGSEGV) == 0);  // the scheduler takes SIGKILL for its own cancel
+        QVERIFY(cupsd->waitUntilIdle());
+        QVERIFY2(!printerState().contains(QStringLiteral("disabled")), qPrintable(printerState()));
         // The attacker cannot send a job in the victim's name; the victim's own jobs are written.
         const QString target = PdfWriterJobs::userFolder(victim, QStringLiteral("installed")) + QStringLiteral("/mine.pdf");
         PdfWriterJobs::writeValues(victim, {QStringLiteral("BypassSaveAs=0")});
