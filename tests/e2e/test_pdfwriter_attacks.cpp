@@ -196,11 +196,14 @@ private slots:
     // the next job of another user is written within seconds, and no converter is left behind.
     void theJobOwnerCannotHoldTheQueue_data() {
         QTest::addColumn<QString>("signal");
-        QTest::newRow("SIGSTOP") << QStringLiteral("STOP");
-        QTest::newRow("SIGKILL") << QStringLiteral("KILL");
+        QTest::addColumn<QByteArray>("process");
+        QTest::newRow("SIGSTOP to the worker") << QStringLiteral("STOP") << QByteArray("vendrellpdf");
+        QTest::newRow("SIGKILL to the worker") << QStringLiteral("KILL") << QByteArray("vendrellpdf");
+        QTest::newRow("SIGSTOP to the converter") << QStringLiteral("STOP") << QByteArray("gs");
     }
     void theJobOwnerCannotHoldTheQueue() {
         QFETCH(QString, signal);
+        QFETCH(QByteArray, process);
         const QString target = PdfWriterJobs::userFolder(victim, QStringLiteral("endless")) + QStringLiteral("/endless.pdf");
         const int job = PdfWriterJobs::submit(victim, "%!PS\n{} loop\n", QStringLiteral("endless"), true);
         PdfWriterJobs::writeValues(victim, {QStringLiteral("BypassSaveAs=1"), QStringLiteral("OutputFile.%1=").arg(job) + target});
@@ -208,8 +211,8 @@ private slots:
         const pid_t worker = workerOf(victim);
         QVERIFY(worker > 0);
         QVERIFY(PrivateCupsd::waitFor([&] { return !PdfWriterJobs::processes(PdfWriterJobs::uidOf(victim), "gs").isEmpty(); }, 30000));
-        QVERIFY(signalAs(victim, worker, signal));
-        const bool written = anotherUsersJobIsWrittenSoon(QStringLiteral("after-%1.pdf").arg(signal));
+        QVERIFY(signalAs(victim, PdfWriterJobs::processes(PdfWriterJobs::uidOf(victim), process).value(0), signal));
+        const bool written = anotherUsersJobIsWrittenSoon(QStringLiteral("after-%1-%2.pdf").arg(signal, QString::fromLatin1(process)));
         const bool converterEnded =
             PrivateCupsd::waitFor([&] { return PdfWriterJobs::processes(PdfWriterJobs::uidOf(victim), "gs").isEmpty(); }, 10000);
         // Leave no hanging job or process for the next test, whatever happened.
