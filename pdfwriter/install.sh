@@ -69,8 +69,7 @@ restart_scheduler() {
     return 1
 }
 
-# Adds the "authenticated" policy (the default policy, but every job operation needs an
-# identified user: on the local socket, the peer's credentials) when the configuration lacks it.
+# Adds the "authenticated" policy (authenticated-policy.conf) when the configuration lacks it.
 ensure_policy() {
     local conf=$SERVER_ROOT/cupsd.conf
     grep -qs '^[[:space:]]*<Policy authenticated>' "$conf" && return 0
@@ -78,32 +77,7 @@ ensure_policy() {
     local new
     new=$(mktemp "$conf.XXXXXX")
     cat "$conf" >"$new"
-    cat >>"$new" <<'POLICY'
-# Added by the "Vendrell PDF Writer" installer: jobs only of users the scheduler identified.
-<Policy authenticated>
-  JobPrivateAccess default
-  JobPrivateValues default
-  SubscriptionPrivateAccess default
-  SubscriptionPrivateValues default
-  <Limit CUPS-Add-Modify-Printer CUPS-Delete-Printer CUPS-Add-Modify-Class CUPS-Delete-Class CUPS-Set-Default CUPS-Get-Devices Pause-Printer Resume-Printer Enable-Printer Disable-Printer Cancel-Jobs CUPS-Accept-Jobs CUPS-Reject-Jobs>
-    AuthType Default
-    Require user @SYSTEM
-    Order deny,allow
-  </Limit>
-  <Limit Send-Document Send-URI Hold-Job Release-Job Restart-Job Purge-Jobs Set-Job-Attributes Cancel-Job Cancel-My-Jobs Close-Job CUPS-Move-Job CUPS-Get-Document>
-    AuthType Default
-    Require user @OWNER @SYSTEM
-    Order deny,allow
-  </Limit>
-  <Limit Create-Job Print-Job Print-URI Validate-Job>
-    AuthType Default
-    Order deny,allow
-  </Limit>
-  <Limit All>
-    Order deny,allow
-  </Limit>
-</Policy>
-POLICY
+    cat "$HERE/authenticated-policy.conf" >>"$new"
     if ! out=$(/usr/sbin/cupsd -t -c "$new" -s "$SERVER_ROOT/cups-files.conf" 2>&1); then
         rm -f "$new"
         die "cannot add the \"authenticated\" policy to $conf: $out"
@@ -116,18 +90,18 @@ POLICY
                              "restart it and run install.sh again"
 }
 
+# An existing queue takes no job until it is set up again below (with the policy).
+if lpstat -v "$QUEUE" >/dev/null 2>&1; then
+    cupsreject "$QUEUE" >/dev/null 2>&1 || true
+    cupsdisable "$QUEUE" >/dev/null 2>&1 || true
+fi
 ensure_policy
 
 SERVER_BIN=$(awk '$1 == "ServerBin" { print $2 }' "$SERVER_ROOT/cups-files.conf" | tail -1)
 SERVER_BIN=${SERVER_BIN:-/usr/lib/cups}
 install -m 0700 -o root -g root "$BACKEND" "$SERVER_BIN/backend/vendrellpdf"
 
-# An existing queue takes no job while it is changed; a new one is added disabled and rejecting.
-if lpstat -v "$QUEUE" >/dev/null 2>&1; then
-    cupsreject "$QUEUE" >/dev/null 2>&1 || true
-    cupsdisable "$QUEUE" >/dev/null 2>&1 || true
-fi
-# The scheduler refuses a policy it does not know, so the queue never takes jobs without it.
+# A new queue is added disabled and rejecting jobs. The scheduler refuses a policy it does not know, so the queue never takes jobs without it.
 if ! out=$(lpadmin -p "$QUEUE" -v vendrellpdf:/ -D "$DESCRIPTION" -P "$PPD" -o printer-is-shared=false \
         -o printer-op-policy=authenticated -o printer-error-policy=abort-job 2>&1); then
     die "cannot set up the queue $QUEUE (it takes no jobs): $out"

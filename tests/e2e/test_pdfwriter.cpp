@@ -8,7 +8,6 @@
 
 namespace {
 const QString Queue = PdfWriterJobs::Queue;
-const QString Backend = QStringLiteral(QUORVANE_BINARY_DIR "/pdfwriter/vendrellpdf");
 QByteArray PostScript(const QString& text) { return PdfWriterJobs::postScript(text); }
 QByteArray Content(const QString& path) { return PdfWriterJobs::content(path); }
 }  // namespace
@@ -45,7 +44,7 @@ class PdfWriterTest : public QObject {
         QProcess backend;
         // The title as raw bytes, which need not be UTF-8.
         backend.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("exec \"$0\" 9 \"$1\" \"$(printf \"$2\")\" 1 \"$3\" \"$4\""),
-                                             Backend, user, QString::fromLatin1(title),
+                                             PdfWriterJobs::Backend, user, QString::fromLatin1(title),
                                              QStringLiteral("job-originating-host-name=") + host, input.fileName()});
         backend.waitForFinished(60000);
         if (log) *log = backend.readAllStandardError();
@@ -54,12 +53,10 @@ class PdfWriterTest : public QObject {
 
 private slots:
     void initTestCase() {
-        const QString reason = PrivateCupsd::unavailableReason();
+        const QString reason = PdfWriterJobs::unavailableReason();
         if (!reason.isEmpty()) QSKIP(qPrintable(reason));
-        if (QStandardPaths::findExecutable(QStringLiteral("gs")).isEmpty()) QSKIP("Ghostscript is not installed");
         cupsd = std::make_unique<PrivateCupsd>();
-        QVERIFY2(cupsd->started(), qPrintable(cupsd->error()));
-        QVERIFY2(cupsd->installPdfWriter(Backend), qPrintable(cupsd->error()));
+        QVERIFY2(PdfWriterJobs::install(*cupsd), qPrintable(cupsd->error()));
         jobs = std::make_unique<PdfWriterJobs>(*cupsd);
         user = cupsd->testUser();
         home = cupsd->testHome();

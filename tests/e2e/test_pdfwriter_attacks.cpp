@@ -12,7 +12,6 @@
 #include "cupsd/PdfWriterJobs.h"
 
 namespace {
-const QString Backend = QStringLiteral(QUORVANE_BINARY_DIR "/pdfwriter/vendrellpdf");
 constexpr int RaceJobs = 20;
 
 // Runs body as user in a child process until stop() (plain system calls only after the fork).
@@ -97,12 +96,10 @@ class PdfWriterAttacksTest : public QObject {
 
 private slots:
     void initTestCase() {
-        const QString reason = PrivateCupsd::unavailableReason();
+        const QString reason = PdfWriterJobs::unavailableReason();
         if (!reason.isEmpty()) QSKIP(qPrintable(reason));
-        if (QStandardPaths::findExecutable(QStringLiteral("gs")).isEmpty()) QSKIP("Ghostscript is not installed");
         cupsd = std::make_unique<PrivateCupsd>();
-        QVERIFY2(cupsd->started(), qPrintable(cupsd->error()));
-        QVERIFY2(cupsd->installPdfWriter(Backend), qPrintable(cupsd->error()));
+        QVERIFY2(PdfWriterJobs::install(*cupsd), qPrintable(cupsd->error()));
         jobs = std::make_unique<PdfWriterJobs>(*cupsd);
         victim = cupsd->testUser();
         attacker = cupsd->attackerUser();
@@ -248,7 +245,7 @@ private slots:
                                 QStringLiteral("printer-op-policy=authenticated")};
         QVERIFY(PrivateCupsd::waitFor([&] { return !PrivateCupsd::runTool(QStringLiteral("lpadmin"), probe); }, 20000));
 
-        QVERIFY2(cupsd->installPdfWriter(Backend), qPrintable(cupsd->error()));
+        QVERIFY2(PdfWriterJobs::install(*cupsd), qPrintable(cupsd->error()));
         QVERIFY(PdfWriterJobs::content(conf).contains("<Policy authenticated>"));
         // A backend that crashes fails its own job only: the printer goes on,
         // though this scheduler stops a printer by default.

@@ -12,6 +12,18 @@
 class PdfWriterJobs {
 public:
     static inline const QString Queue = QStringLiteral("Vendrell_PDF_Writer");
+    static inline const QString Backend = QStringLiteral(QUORVANE_BINARY_DIR "/pdfwriter/vendrellpdf");
+
+    // Why the printer cannot be tested here; the empty text when it can.
+    static QString unavailableReason() {
+        const QString reason = PrivateCupsd::unavailableReason();
+        if (!reason.isEmpty()) return reason;
+        for (const QString tool : {QStringLiteral("gs"), QStringLiteral("qpdf")})
+            if (QStandardPaths::findExecutable(tool).isEmpty()) return tool + QStringLiteral(" is not installed");
+        return {};
+    }
+    // Starts the scheduler and installs the printer built here; false when that failed (see error()).
+    static bool install(PrivateCupsd& cupsd) { return cupsd.started() && cupsd.installPdfWriter(Backend); }
 
     explicit PdfWriterJobs(PrivateCupsd& cupsd) : cupsd_(cupsd) {}
 

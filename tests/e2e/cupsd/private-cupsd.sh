@@ -90,31 +90,9 @@ PreserveJobFiles No
     Order deny,allow
   </Limit>
 </Policy>
-# Jobs whose owner is the authenticated user (peer credentials on the socket), as for the PDF printer.
-<Policy authenticated>
-  JobPrivateAccess default
-  JobPrivateValues default
-  SubscriptionPrivateAccess default
-  SubscriptionPrivateValues default
-  <Limit CUPS-Add-Modify-Printer CUPS-Delete-Printer CUPS-Add-Modify-Class CUPS-Delete-Class CUPS-Set-Default CUPS-Get-Devices Pause-Printer Resume-Printer Enable-Printer Disable-Printer Cancel-Jobs CUPS-Accept-Jobs CUPS-Reject-Jobs>
-    AuthType Default
-    Require user @SYSTEM
-    Order deny,allow
-  </Limit>
-  <Limit Send-Document Send-URI Hold-Job Release-Job Restart-Job Purge-Jobs Set-Job-Attributes Cancel-Job Cancel-My-Jobs Close-Job CUPS-Move-Job CUPS-Get-Document>
-    AuthType Default
-    Require user @OWNER @SYSTEM
-    Order deny,allow
-  </Limit>
-  <Limit Create-Job Print-Job Print-URI Validate-Job>
-    AuthType Default
-    Order deny,allow
-  </Limit>
-  <Limit All>
-    Order deny,allow
-  </Limit>
-</Policy>
 CONF
+    # Jobs whose owner is the authenticated user (peer credentials on the socket), as for the PDF printer.
+    cat "$ROOT/pdfwriter/authenticated-policy.conf" >>"$DIR/etc/cupsd.conf"
     # Reachable by unprivileged users (the socket) and by the backends running as lp (the jobs).
     chmod 0755 "$DIR"
     chown lp:lp "$DIR/jobs"
