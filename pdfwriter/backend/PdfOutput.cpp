@@ -74,6 +74,10 @@ public:
             done = linkat(AT_FDCWD, self.c_str(), folder_.fd(), name.c_str(), AT_SYMLINK_FOLLOW);
         } else {
             done = renameat2(folder_.fd(), name_.c_str(), folder_.fd(), name.c_str(), RENAME_NOREPLACE);
+            if (done != 0 && errno == EINVAL) {  // no such rename here; a hard link never replaces either
+                done = linkat(folder_.fd(), name_.c_str(), folder_.fd(), name.c_str(), 0);
+                if (done == 0) unlinkat(folder_.fd(), name_.c_str(), 0);
+            }
         }
         if (done != 0 && errno == EEXIST) return false;
         if (done != 0) throw Refusal("cannot write " + folder_.path() + "/" + name + ": " + ErrnoText());
