@@ -15,5 +15,6 @@ struct JobOwner {
 // (a job claiming to be root's could otherwise write anywhere).
 JobOwner FindOwner(const std::string& name);
 
-// Gives up root for good: supplementary groups, group and user become the owner's.
-void BecomeOwner(const JobOwner& owner);
+// Gives up root for good: supplementary groups, group and user become the owner's. The process
+// dies with its supervisor from then on.
+void BecomeOwner(const JobOwner& owner, pid_t supervisor);

@@ -1,63 +1,23 @@
 #include "PdfOutput.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <string.h>
-#include <strings.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "PostScriptToPdf.h"
+#include "PdfTools.h"
 #include "Refusal.h"
-
-char PendingTemporary[4096];
+#include "SafeFolder.h"
 
 namespace {
 
-constexpr size_t MaxNameBytes = 255;  // one name in a folder, ".pdf" included
+constexpr int MostNumberedNames = 999;
 
 std::string ErrnoText() { return strerror(errno); }
-
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Length of the valid UTF-8 sequence at text[i], or 0.
-size_t Utf8SequenceLength(const std::string& text, size_t i) {
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-    if (length == 0 || i + length > text.size()) return 0;
-    for (size_t k = 1; k < length; ++k)
-        if ((byte(i + k) & 0xC0) != 0x80) return 0;
-    return length;
-}
-
-// The title as one safe file name: no separators, control characters or broken UTF-8, not hidden,
-// cut at a character boundary to fit maxBytes.
-std::string NameFromTitle(const std::string& title, size_t maxBytes) {
-    std::string name;
-    for (size_t i = 0; i < title.size();) {
-        const size_t length = Utf8SequenceLength(title, i);
-        const unsigned char c = static_cast<unsigned char>(title[i]);
-        const bool control = length == 1 && (c < 0x20 || c == 0x7F);
-        const bool c1 = length == 2 && c == 0xC2 && static_cast<unsigned char>(title[i + 1]) < 0xA0;
-        const std::string piece = (length == 0 || control || c1 || title[i] == '/') ? "_" : title.substr(i, length);
-        if (name.size() + piece.size() > maxBytes) break;
-        name += piece;
-        i += length ? length : 1;
-    }
-    const size_t start = name.find_first_not_of(" ");
-    name = start == std::string::npos ? "" : name.substr(start, name.find_last_not_of(" ") - start + 1);
-    if (!name.empty() && name[0] == '.') name[0] = '_';
-    return name;
-}
-
-bool EndsWithPdf(const std::string& name) {
-    return name.size() >= 4 && strcasecmp(name.c_str() + name.size() - 4, ".pdf") == 0;
-}
 
 bool WriteAll(int fd, const std::string& data) {
     size_t written = 0;
@@ -67,32 +27,98 @@ bool WriteAll(int fd, const std::string& data) {
         if (n <= 0) return false;
         written += size_t(n);
     }
-    return fsync(fd) == 0;
+    return true;
 }
 
-void Cleanup(const std::string& temporary) {
-    unlink(temporary.c_str());
-    PendingTemporary[0] = '\0';
-}
-
-// Places the finished temporary file at the target; for a fallback name, the first of
-// "<name>.pdf", "<name> (2).pdf", ... that does not exist yet.
-std::string Publish(const std::string& temporary, const Target& target) {
-    if (target.replace) {
-        if (rename(temporary.c_str(), target.path.c_str()) != 0)
-            throw Refusal("cannot write " + target.path + ": " + ErrnoText());
-        return target.path;
+std::string RandomHiddenName() {
+    unsigned char bytes[8] = {};
+    if (getrandom(bytes, sizeof bytes, 0) != sizeof bytes) throw Refusal("no random numbers for a temporary name");
+    std::string name = ".vendrellpdf-";
+    for (const unsigned char b : bytes) {
+        char hex[3];
+        snprintf(hex, sizeof hex, "%02x", b);
+        name += hex;
     }
-    const std::string stem = target.path.substr(0, target.path.size() - 4);
-    for (int n = 1; n <= 999; ++n) {
-        const std::string candidate = n == 1 ? target.path : stem + " (" + std::to_string(n) + ").pdf";
-        if (link(temporary.c_str(), candidate.c_str()) == 0) {
-            unlink(temporary.c_str());
-            return candidate;
+    return name;
+}
+
+// The file being made, unnamed as long as the file system allows.
+class PendingFile {
+public:
+    explicit PendingFile(const SafeFolder& folder) : folder_(folder) {
+        fd_ = openat(folder.fd(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (fd_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+            name_ = RandomHiddenName();
+            fd_ = openat(folder.fd(), name_.c_str(), O_CREAT | O_EXCL | O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0600);
         }
-        if (errno != EEXIST) throw Refusal("cannot write " + candidate + ": " + ErrnoText());
+        if (fd_ < 0) throw Refusal("cannot write in " + folder.path() + ": " + ErrnoText());
+        fstat(fd_, &info_);
     }
-    throw Refusal("every name for " + target.path + " is taken");
+    ~PendingFile() {
+        if (!name_.empty() && isAt(name_)) unlinkat(folder_.fd(), name_.c_str(), 0);
+        close(fd_);
+    }
+    int fd() const { return fd_; }
+
+    // Whether the name in the folder is this file.
+    bool isAt(const std::string& name) const {
+        struct stat there {};
+        return fstatat(folder_.fd(), name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 && there.st_dev == info_.st_dev &&
+               there.st_ino == info_.st_ino;
+    }
+    // Gives the file this name when it is free; false when the name is taken.
+    bool claim(const std::string& name) {
+        int done;
+        if (name_.empty()) {
+            const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+            done = linkat(AT_FDCWD, self.c_str(), folder_.fd(), name.c_str(), AT_SYMLINK_FOLLOW);
+        } else {
+            done = renameat2(folder_.fd(), name_.c_str(), folder_.fd(), name.c_str(), RENAME_NOREPLACE);
+            if (done != 0 && errno == EINVAL) {  // no such rename here; a hard link never replaces either
+                done = linkat(folder_.fd(), name_.c_str(), folder_.fd(), name.c_str(), 0);
+                if (done == 0) unlinkat(folder_.fd(), name_.c_str(), 0);
+            }
+        }
+        if (done != 0 && errno == EEXIST) return false;
+        if (done != 0) throw Refusal("cannot write " + folder_.path() + "/" + name + ": " + ErrnoText());
+        name_.clear();
+        published_ = name;
+        return true;
+    }
+    // Puts the file in place of whatever has this name.
+    void replace(const std::string& name) {
+        if (name_.empty()) {
+            std::string temporary;
+            do temporary = RandomHiddenName();
+            while (!claim(temporary));
+            name_ = temporary;  // removed again should the rename fail
+        }
+        if (renameat(folder_.fd(), name_.c_str(), folder_.fd(), name.c_str()) != 0)
+            throw Refusal("cannot write " + folder_.path() + "/" + name + ": " + ErrnoText());
+        name_.clear();
+        published_ = name;
+    }
+    // The name it was published under, after checking that it is still this file.
+    std::string published() const {
+        if (!isAt(published_))
+            throw Refusal(folder_.path() + "/" + published_ +
+                          " changed while the job was written (another user may write that folder); the job is not written there");
+        return folder_.path() + (folder_.path() == "/" ? "" : "/") + published_;
+    }
+
+private:
+    const SafeFolder& folder_;
+    int fd_ = -1;
+    struct stat info_ {};
+    std::string name_;       // its temporary name, while it has one
+    std::string published_;  // the name it was given
+};
+
+// Permissions of a new file: what the folder lets group and others do, but reading only.
+mode_t NewFileMode(const SafeFolder& folder) {
+    struct stat info {};
+    fstat(folder.fd(), &info);
+    return 0600 | (info.st_mode & S_IRGRP) | (info.st_mode & S_IROTH);
 }
 
 }  // namespace
@@ -111,46 +137,32 @@ Format DetectFormat(const std::string& data) {
     throw Refusal("the document is neither PDF nor PostScript");
 }
 
-Target ChooseTarget(const OwnerSettings& settings, const JobOwner& owner, const std::string& title,
-                    const std::string& jobId) {
-    if (settings.bypassSaveAs == "1" && !settings.outputFile.empty()) {
-        if (settings.outputFile[0] != '/') throw Refusal("OutputFile is not a full path: " + settings.outputFile);
-        return {settings.outputFile, true};
-    }
-    const std::string folder = owner.home + "/PDF";
-    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) throw Refusal("cannot create " + folder + ": " + ErrnoText());
-    // Room for " (999)" and ".pdf" after the name.
-    std::string name = NameFromTitle(title, MaxNameBytes - 10);
-    if (EndsWithPdf(name)) name.resize(name.size() - 4);
-    if (name.empty()) name = "job-" + jobId;
-    return {folder + "/" + name + ".pdf", false};
-}
-
-std::string WritePdf(const std::string& data, Format format, const Target& target) {
-    struct stat existing {};
-    if (lstat(target.path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
-        throw Refusal(target.path + " is not a regular file; it is left as it is");
-
-    std::string temporary = FolderOf(target.path) + "/.vendrellpdf-XXXXXX";
-    if (temporary.size() >= sizeof PendingTemporary) throw Refusal("the path is too long: " + target.path);
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) throw Refusal("cannot write in " + FolderOf(target.path) + ": " + ErrnoText());
-    strcpy(PendingTemporary, temporary.c_str());
-    try {
-        fchmod(fd, 0644);
-        if (format == Format::PostScript) {
-            close(fd);
-            ConvertPostScript(data, temporary);
-        } else {
-            const bool whole = WriteAll(fd, data);
-            const bool closed = close(fd) == 0;
-            if (!whole || !closed) throw Refusal("cannot write " + temporary + ": " + ErrnoText());
+std::string WritePdf(const std::string& data, Format format, const JobTarget& target, uid_t owner, Deadline deadline) {
+    const SafeFolder folder(target.folder, owner);
+    mode_t mode = NewFileMode(folder);
+    if (target.replace) {
+        struct stat existing {};
+        if (fstatat(folder.fd(), target.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (!S_ISREG(existing.st_mode))
+                throw Refusal(folder.path() + "/" + target.name + " is not a regular file; it is left as it is");
+            mode = existing.st_mode & 0777;
         }
-        const std::string written = Publish(temporary, target);
-        PendingTemporary[0] = '\0';
-        return written;
-    } catch (...) {
-        Cleanup(temporary);
-        throw;
     }
+    PendingFile file(folder);
+    if (format == Format::PostScript) {
+        ConvertPostScript(data, file.fd(), deadline);
+    } else if (!WriteAll(file.fd(), data)) {
+        throw Refusal("cannot write in " + folder.path() + ": " + ErrnoText());
+    }
+    CheckPdf(file.fd(), deadline);
+    if (fchmod(file.fd(), mode) != 0 || fsync(file.fd()) != 0) throw Refusal("cannot write in " + folder.path() + ": " + ErrnoText());
+    if (target.replace) {
+        file.replace(target.name);
+    } else {
+        const std::string stem = target.name.substr(0, target.name.size() - 4);
+        int n = 1;
+        while (!file.claim(n == 1 ? target.name : stem + " (" + std::to_string(n) + ").pdf"))
+            if (++n > MostNumberedNames) throw Refusal("every name for " + folder.path() + "/" + target.name + " is taken");
+    }
+    return file.published();
 }

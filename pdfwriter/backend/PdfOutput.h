@@ -1,28 +1,27 @@
 #pragma once
+#include <sys/types.h>
+
 #include <string>
 
-#include "JobOwner.h"
-#include "OwnerSettings.h"
+#include "Deadline.h"
+#include "JobTarget.h"
 
 enum class Format { Pdf, PostScript };
 
-// PDF (as LibreOffice sends it) or PostScript (as older programs do); anything else is refused,
-// as is a PDF that does not end, since it was cut short.
+// PDF (as LibreOffice and CUPS's own filters send it) or PostScript (as older programs do);
+// anything else is refused, as is a PDF that does not end, since it was cut short.
 Format DetectFormat(const std::string& data);
 
-// Where a job goes: the owner's "OutputFile" when "BypassSaveAs" is "1" (replacing what is there,
-// as the program asked), else <home>/PDF/<title>.pdf under a name not taken yet.
-struct Target {
-    std::string path;
-    bool replace = false;
-};
-Target ChooseTarget(const OwnerSettings& settings, const JobOwner& owner, const std::string& title,
-                    const std::string& jobId);
-
-// Writes the job as a PDF file at the target, whole or not at all: a temporary file in the target's
-// folder becomes the target by a rename (or a link, which never replaces). Runs with the owner's
-// rights, so a folder or file the owner may not write stays untouched. Returns the path written.
-std::string WritePdf(const std::string& data, Format format, const Target& target);
-
-// The temporary file being written, for the signal handler that cleans up when the job is cancelled.
-extern char PendingTemporary[4096];
+// Writes the job as a PDF file at the target, whole or not at all, with the caller's (the owner's)
+// rights and through descriptors only:
+// - the target's folder is opened once (SafeFolder); every later step works on that descriptor;
+// - the PDF is made in an unnamed file of that folder (O_TMPFILE; a file created with O_EXCL
+//   under a random hidden name where the file system has no unnamed files), written by this
+//   process or by Ghostscript through its descriptor, then checked with qpdf;
+// - only then does it get its name: linked under the first free name, or renamed over the file
+//   it replaces, whose permissions it keeps; a new file may be read by whoever may read the
+//   folder (group, others) and written by the owner only;
+// - the published name is checked to be that very file; when someone changed it meanwhile, the
+//   job fails and says so.
+// Returns the path written.
+std::string WritePdf(const std::string& data, Format format, const JobTarget& target, uid_t owner, Deadline deadline);

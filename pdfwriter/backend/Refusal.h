@@ -6,6 +6,3 @@
 struct Refusal : std::runtime_error {
     explicit Refusal(const std::string& reason) : std::runtime_error(reason) {}
 };
-
-// One line of the CUPS log ("INFO", "ERROR", ...), which the scheduler also shows as the queue's state.
-void LogLine(const char* level, const std::string& text);

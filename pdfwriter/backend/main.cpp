@@ -2,8 +2,11 @@
 // Arguments (CUPS backend convention): job-id user title copies options [file]; without
 // arguments it names its device for lpinfo.
 //
-// A job that is not written is cancelled (CUPS_BACKEND_CANCEL) with the reason in the CUPS log:
-// the fault is the job's, so the queue goes on with the next one instead of stopping or retrying.
+// It runs as root in two processes: the supervisor keeps root's rights and only watches the clock
+// and the worker; the worker takes the owner's rights and does everything that touches the
+// owner's files. A job that is not written is cancelled (CUPS_BACKEND_CANCEL) with the reason in
+// the CUPS log: the fault is the job's, so the queue goes on with the next one.
+#include <arpa/inet.h>
 #include <cups/backend.h>
 #include <cups/cups.h>
 #include <fcntl.h>
@@ -15,22 +18,17 @@
 #include <cstring>
 #include <string>
 
+#include "Deadline.h"
 #include "JobOwner.h"
-#include "OwnerSettings.h"
+#include "JobTarget.h"
+#include "Log.h"
 #include "PdfOutput.h"
-#include "PostScriptToPdf.h"
 #include "Refusal.h"
+#include "Supervisor.h"
 
 namespace {
 
 constexpr size_t MaxJobBytes = size_t(1) << 30;
-
-// Cancelling a job sends SIGTERM: end the converter and leave no partial file behind.
-extern "C" void OnTerminate(int) {
-    if (ConverterPid > 0) kill(ConverterPid, SIGKILL);
-    if (PendingTemporary[0]) unlink(PendingTemporary);
-    _exit(CUPS_BACKEND_CANCEL);
-}
 
 std::string JobOption(const char* options, const char* name) {
     cups_option_t* parsed = nullptr;
@@ -41,10 +39,19 @@ std::string JobOption(const char* options, const char* name) {
     return result;
 }
 
-// Only this machine's users have files here; the scheduler names the host a job came from.
-bool IsThisMachine(const std::string& host) {
-    return host == "localhost" || host == "::1" || host == "[::1]" || host.rfind("127.", 0) == 0 ||
-           host == "[v1.::1]";
+// Only this machine's users have files here. The scheduler names the host a job came from:
+// "localhost" for its local socket, else the peer's address; a loopback address is compared as
+// an address, never by how its text begins.
+bool IsThisMachine(std::string host) {
+    if (host == "localhost") return true;
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+    if (host.rfind("v1.", 0) == 0) host.erase(0, 3);
+    in_addr v4{};
+    if (inet_pton(AF_INET, host.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    if (inet_pton(AF_INET6, host.c_str(), &v6) != 1) return false;
+    if (IN6_IS_ADDR_LOOPBACK(&v6)) return true;
+    return IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127;
 }
 
 std::string ReadAll(int fd) {
@@ -60,7 +67,24 @@ std::string ReadAll(int fd) {
     }
 }
 
-void PrintJob(int argc, char* argv[]) {
+// The worker: everything with the owner's rights.
+int WriteJob(const JobOwner& owner, const std::string& jobId, const std::string& title, int input, pid_t supervisor) {
+    try {
+        const Deadline deadline = Clock::now() + std::chrono::seconds(JobSeconds);
+        BecomeOwner(owner, supervisor);
+        const std::string data = ReadAll(input);
+        const Format format = DetectFormat(data);
+        const JobTarget target = ChooseTarget(owner, jobId, title, deadline);
+        const std::string written = WritePdf(data, format, target, owner.uid, deadline);
+        LogLine("INFO", "job " + jobId + " of " + owner.name + " written to " + written);
+        return CUPS_BACKEND_OK;
+    } catch (const std::exception& e) {
+        LogLine("ERROR", e.what());
+    }
+    return CUPS_BACKEND_CANCEL;
+}
+
+int PrintJob(int argc, char* argv[]) {
     const std::string jobId = argv[1], user = argv[2], title = argv[3];
     const std::string host = JobOption(argv[5], "job-originating-host-name");
     if (!IsThisMachine(host))
@@ -70,17 +94,11 @@ void PrintJob(int argc, char* argv[]) {
     // The job's data is opened with the scheduler's rights, everything else with the owner's.
     const int input = argc == 7 ? open(argv[6], O_RDONLY | O_CLOEXEC) : STDIN_FILENO;
     if (input < 0) throw Refusal(std::string("cannot open the job's data: ") + strerror(errno));
-    BecomeOwner(owner);
-    const std::string data = ReadAll(input);
-    const Format format = DetectFormat(data);
-    const Target target = ChooseTarget(ReadOwnerSettings(owner.home), owner, title, jobId);
-    const std::string written = WritePdf(data, format, target);
-    LogLine("INFO", "job " + jobId + " of " + user + " written to " + written);
+    const pid_t supervisor = getpid();
+    return SuperviseWorker([&] { return WriteJob(owner, jobId, title, input, supervisor); });
 }
 
 }  // namespace
-
-void LogLine(const char* level, const std::string& text) { fprintf(stderr, "%s: %s\n", level, text.c_str()); }
 
 int main(int argc, char* argv[]) {
     if (argc == 1) {
@@ -91,16 +109,11 @@ int main(int argc, char* argv[]) {
         LogLine("ERROR", "usage: vendrellpdf job-id user title copies options [file]");
         return CUPS_BACKEND_FAILED;
     }
-    setbuf(stderr, nullptr);
-    signal(SIGTERM, OnTerminate);
     signal(SIGPIPE, SIG_IGN);
     try {
-        PrintJob(argc, argv);
-        return CUPS_BACKEND_OK;
-    } catch (const Refusal& refusal) {
-        LogLine("ERROR", refusal.what());
+        return PrintJob(argc, argv);
     } catch (const std::exception& e) {
-        LogLine("ERROR", std::string("job not written: ") + e.what());
+        LogLine("ERROR", e.what());
     }
     return CUPS_BACKEND_CANCEL;
 }

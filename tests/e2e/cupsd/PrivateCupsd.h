@@ -48,6 +48,9 @@ public:
     // An unprivileged account of this scheduler's own, with its home in the temporary folder.
     QString testUser() const { return var(QStringLiteral("QUORVANE_TEST_USER")); }
     QString testHome() const { return var(QStringLiteral("QUORVANE_TEST_HOME")); }
+    // A second such account, for tests where one local user attacks another.
+    QString attackerUser() const { return var(QStringLiteral("QUORVANE_ATTACKER_USER")); }
+    QString attackerHome() const { return var(QStringLiteral("QUORVANE_ATTACKER_HOME")); }
 
     bool addQueue(const QString& name, const QString& description = {}) {
         QStringList args{QStringLiteral("add-queue"), dir(), name};

@@ -4,9 +4,10 @@
 # scheduler drops to "lp" for backends and filters).
 #
 #   private-cupsd.sh start DIR           start it, add queues "Alpha" and "Beta" and a test user,
-#                                        print the shell lines to eval (CUPS_SERVER, CUPS_SERVERROOT,
+#                                        and a second "attacker" user, print the shell lines to eval
+#                                        (CUPS_SERVER, CUPS_SERVERROOT, QUORVANE_ATTACKER_USER/_HOME,
 #                                        QUORVANE_TEST_USER, QUORVANE_TEST_HOME)
-#   private-cupsd.sh stop DIR            stop it and remove the test user
+#   private-cupsd.sh stop DIR            stop it and remove the test users
 #   private-cupsd.sh add-queue DIR NAME [DESCRIPTION]
 #                                        a queue whose jobs are kept as DIR/jobs/NAME/<NNN>-<title>
 #   private-cupsd.sh install-pdfwriter DIR [BACKEND]
@@ -21,8 +22,10 @@ die() { echo "private-cupsd: $*" >&2; exit 1; }
 need_dir() { [ -n "${1:-}" ] || die "missing DIR"; DIR=$(readlink -f "$1"); }
 client_env() { export CUPS_SERVER="$DIR/cups.sock" CUPS_SERVERROOT="$DIR/etc"; }
 
-# The test user's name is unique to DIR, so harnesses in different folders never share one.
+# The test users' names are unique to DIR, so harnesses in different folders never share one.
 test_user() { echo "qvtest$(printf '%s' "$DIR" | md5sum | cut -c1-8)"; }
+# A second account, for tests where one local user attacks another.
+attacker_user() { echo "qvatk$(printf '%s' "$DIR" | md5sum | cut -c1-8)"; }
 
 write_config() {
     mkdir -p "$DIR"/{etc/ppd,etc/ssl,spool/tmp,cache,state,log,jobs,lib/backend,home}
@@ -87,31 +90,9 @@ PreserveJobFiles No
     Order deny,allow
   </Limit>
 </Policy>
-# Jobs whose owner is the authenticated user (peer credentials on the socket), as for the PDF printer.
-<Policy authenticated>
-  JobPrivateAccess default
-  JobPrivateValues default
-  SubscriptionPrivateAccess default
-  SubscriptionPrivateValues default
-  <Limit CUPS-Add-Modify-Printer CUPS-Delete-Printer CUPS-Add-Modify-Class CUPS-Delete-Class CUPS-Set-Default CUPS-Get-Devices Pause-Printer Resume-Printer Enable-Printer Disable-Printer Cancel-Jobs CUPS-Accept-Jobs CUPS-Reject-Jobs>
-    AuthType Default
-    Require user @SYSTEM
-    Order deny,allow
-  </Limit>
-  <Limit Send-Document Send-URI Hold-Job Release-Job Restart-Job Purge-Jobs Set-Job-Attributes Cancel-Job Cancel-My-Jobs Close-Job CUPS-Move-Job CUPS-Get-Document>
-    AuthType Default
-    Require user @OWNER @SYSTEM
-    Order deny,allow
-  </Limit>
-  <Limit Create-Job Print-Job Print-URI Validate-Job>
-    AuthType Default
-    Order deny,allow
-  </Limit>
-  <Limit All>
-    Order deny,allow
-  </Limit>
-</Policy>
 CONF
+    # Jobs whose owner is the authenticated user (peer credentials on the socket), as for the PDF printer.
+    cat "$ROOT/pdfwriter/authenticated-policy.conf" >>"$DIR/etc/cupsd.conf"
     # Reachable by unprivileged users (the socket) and by the backends running as lp (the jobs).
     chmod 0755 "$DIR"
     chown lp:lp "$DIR/jobs"
@@ -138,16 +119,21 @@ add_queue() {
     mkdir -p "$DIR/jobs/$name" && chown lp:lp "$DIR/jobs/$name"
 }
 
-add_test_user() {
-    local user
-    user=$(test_user)
+add_user() {
+    local user=$1
     if ! getent passwd "$user" >/dev/null; then
         useradd --system --no-create-home --home-dir "$DIR/home/$user" --shell /usr/sbin/nologin \
             --user-group "$user" || die "cannot create the test user $user"
     fi
     mkdir -p "$DIR/home/$user"
     chown "$user:$user" "$DIR/home/$user"
-    echo "$user" >"$DIR/test-user"
+}
+
+add_test_users() {
+    add_user "$(test_user)"
+    add_user "$(attacker_user)"
+    test_user >"$DIR/test-user"
+    attacker_user >"$DIR/attacker-user"
 }
 
 start() {
@@ -168,11 +154,13 @@ start() {
     wait_until_answering
     add_queue Alpha
     add_queue Beta
-    add_test_user
+    add_test_users
     echo "export CUPS_SERVER=$DIR/cups.sock"
     echo "export CUPS_SERVERROOT=$DIR/etc"
     echo "export QUORVANE_TEST_USER=$(cat "$DIR/test-user")"
     echo "export QUORVANE_TEST_HOME=$DIR/home/$(cat "$DIR/test-user")"
+    echo "export QUORVANE_ATTACKER_USER=$(cat "$DIR/attacker-user")"
+    echo "export QUORVANE_ATTACKER_HOME=$DIR/home/$(cat "$DIR/attacker-user")"
 }
 
 stop() {
@@ -187,10 +175,13 @@ stop() {
         fi
         rm -f "$DIR/cupsd.pid"
     fi
-    if [ -f "$DIR/test-user" ]; then
-        userdel "$(cat "$DIR/test-user")" 2>/dev/null || true
-        rm -f "$DIR/test-user"
-    fi
+    local account
+    for account in test-user attacker-user; do
+        if [ -f "$DIR/$account" ]; then
+            userdel "$(cat "$DIR/$account")" 2>/dev/null || true
+            rm -f "$DIR/$account"
+        fi
+    done
 }
 
 install_pdfwriter() {
