@@ -5,29 +5,11 @@
 #include <optional>
 
 #include "OdtWriter.h"
-#include "RealPlatform.h"
-#include "app/Form1.h"
+#include "PrintWindow.h"
 
 namespace {
 // Set in the copy of this program that plays the second window: its documents and its printer.
 const char* SecondWindowVariable = "QUORVANE_SECOND_WINDOW";
-
-// A main window on the real platform, with the printers filled in and the pause at zero.
-struct Window {
-    RealPlatform real;
-    Form1 form{real.platform};
-    Window() {
-        form.Form_Load();
-        real.dialogs.messages.clear();  // start-up's note that this scheduler has no PDF printer
-        form.Text2->setText(QStringLiteral("0"));
-    }
-    QStringList print(const QStringList& paths, const QString& printer) {
-        for (const QString& path : paths) AppendEntry(form.ListView1, path);
-        form.Combo1->setCurrentText(printer);
-        form.PushButton2_Click();
-        return real.dialogs.texts();
-    }
-};
 
 QString tool(const QString& program, const QStringList& args) {
     QString out;
@@ -93,7 +75,7 @@ private slots:
         QVERIFY(cups->addQueue(QStringLiteral("Delta")));
         CupsPrinters().setDefaultPrinter(QStringLiteral("Alpha"));
         const QMap<QString, int> before{{"Alpha", jobsOn("Alpha")}, {"Beta", jobsOn("Beta")}, {"Gamma", jobsOn("Gamma")}};
-        Window w;
+        PrintWindow w;
         QVERIFY(PrivateCupsd::runTool(command.first(), command.mid(1)));
         const QStringList texts = w.print({document(QStringLiteral("refused.odt"), QStringLiteral("Refused page"))},
                                           QStringLiteral("Delta"));
@@ -118,7 +100,7 @@ private slots:
         const QString longDocument = docs.filePath(QStringLiteral("long.odt"));
         QVERIFY(odt::write(longDocument, pages, {}, odt::Pages::OneParagraphEach));
         const int alpha = jobsOn(QStringLiteral("Alpha"));
-        Window w;
+        PrintWindow w;
         const QStringList texts =
             w.print({document(QStringLiteral("before.odt"), QStringLiteral("Short before")), longDocument,
                      document(QStringLiteral("after.odt"), QStringLiteral("Short after"))},
@@ -140,7 +122,7 @@ private slots:
         QByteArray noise;
         for (int i = 0; i < 4096; ++i) noise.append(char(QRandomGenerator::global()->bounded(256)));
         const int alpha = jobsOn(QStringLiteral("Alpha"));
-        Window w;
+        PrintWindow w;
         const QStringList texts = w.print({file(QStringLiteral("empty.odt"), {}), file(QStringLiteral("noise.odt"), noise),
                                            file(QStringLiteral("notes.txt"), "Plain notes\n")},
                                           QStringLiteral("Alpha"));
@@ -174,7 +156,7 @@ private slots:
         second.start(QCoreApplication::applicationFilePath(), {QStringLiteral("secondWindow")});
         QVERIFY(second.waitForStarted());
         QTest::qWait(1500);  // the second window is loading and starting its run
-        Window w;
+        PrintWindow w;
         QCOMPARE(w.print(mine, QStringLiteral("Alpha")), QStringList{QStringLiteral("Done.")});
         if (second.state() != QProcess::NotRunning) QVERIFY(second.waitForFinished(240000));
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
@@ -195,7 +177,7 @@ private slots:
     // The second window, in a copy of this program started by the case above.
     void secondWindow() {
         if (!qEnvironmentVariableIsSet(SecondWindowVariable)) QSKIP("played by a copy of this program");
-        Window w;
+        PrintWindow w;
         QCOMPARE(w.print(qEnvironmentVariable(SecondWindowVariable).split(QLatin1Char('\n')), QStringLiteral("Gamma")),
                  QStringList{QStringLiteral("Done.")});
     }

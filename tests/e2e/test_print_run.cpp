@@ -4,8 +4,7 @@
 #include <csignal>
 
 #include "OdtWriter.h"
-#include "RealPlatform.h"
-#include "app/Form1.h"
+#include "PrintWindow.h"
 
 class PrintRunTest : public QObject {
     Q_OBJECT
@@ -18,22 +17,6 @@ class PrintRunTest : public QObject {
         odt::write(path, {text}, settings);
         return path;
     }
-
-    // A main window on the real platform, with the printers filled in and the pause at zero.
-    struct Window {
-        RealPlatform real;
-        Form1 form{real.platform};
-        Window() {
-            form.Form_Load();
-            real.dialogs.messages.clear();  // start-up's note that this scheduler has no PDF printer
-            form.Text2->setText(QStringLiteral("0"));
-        }
-        void print(const QStringList& paths, const QString& printer) {
-            for (const QString& path : paths) AppendEntry(form.ListView1, path);
-            form.Combo1->setCurrentText(printer);
-            form.PushButton2_Click();
-        }
-    };
 
     void expectJobs(const QString& queue, int already, const QStringList& texts) {
         const QStringList jobs = cups->waitForJobs(queue, already + int(texts.size()), 60000).mid(already);
@@ -53,7 +36,7 @@ private slots:
     // First, while nothing is stored: the printer box shows the default printer.
     void theSamplesPrintOnTheDefaultPrinter() {
         CupsPrinters().setDefaultPrinter(QStringLiteral("Alpha"));
-        Window w;
+        PrintWindow w;
         QCOMPARE(w.form.Combo1->currentText(), QStringLiteral("Alpha"));
         w.form.PushButton7_Click();  // the question about opening the folder is answered No
         const int samples = w.form.ListView1->count();
@@ -67,7 +50,7 @@ private slots:
     }
 
     void threeDocumentsComeOutOnTheChosenQueueInListOrder() {
-        Window w;
+        PrintWindow w;
         w.real.printers.setDefaultPrinter(QStringLiteral("Beta"));
         const int before = int(cups->keptJobs(QStringLiteral("Alpha")).size());
         w.print({document(QStringLiteral("one.odt"), QStringLiteral("First of three")),
@@ -81,7 +64,7 @@ private slots:
     }
 
     void aWarmOfficeFollowsTheDefaultChosenAfterItStarted() {
-        Window w;  // start-up has started the office while Beta was the default
+        PrintWindow w;  // start-up has started the office while Beta was the default
         w.real.printers.setDefaultPrinter(QStringLiteral("Beta"));
         const int alpha = int(cups->keptJobs(QStringLiteral("Alpha")).size());
         const int beta = int(cups->keptJobs(QStringLiteral("Beta")).size());
@@ -94,16 +77,16 @@ private slots:
     }
 
     void aQueueAddedAfterTheOfficeStartedIsUsed() {
-        Window w;
+        PrintWindow w;
         QVERIFY(cups->addQueue(QStringLiteral("Gamma")));
         // The printer box is filled at start-up; a new window sees the new queue.
-        Window later;
+        PrintWindow later;
         later.print({document(QStringLiteral("gamma.odt"), QStringLiteral("Late queue"))}, QStringLiteral("Gamma"));
         expectJobs(QStringLiteral("Gamma"), 0, {QStringLiteral("Late queue")});
     }
 
     void aDocumentsOwnPrinterSettingDoesNotWin() {
-        Window w;
+        PrintWindow w;
         const int alpha = int(cups->keptJobs(QStringLiteral("Alpha")).size());
         const int beta = int(cups->keptJobs(QStringLiteral("Beta")).size());
         w.print({document(QStringLiteral("own-printer.odt"), QStringLiteral("Says Beta, goes to Alpha"),
@@ -114,7 +97,7 @@ private slots:
     }
 
     void aNameWithUrlCharactersPrints() {
-        Window w;
+        PrintWindow w;
         const int alpha = int(cups->keptJobs(QStringLiteral("Alpha")).size());
         w.print({document(QStringLiteral("Q&A #3 'final' (2).odt"), QStringLiteral("Questions and answers"))},
                 QStringLiteral("Alpha"));
@@ -123,7 +106,7 @@ private slots:
     }
 
     void aKilledOfficeCostsNoDocument() {
-        Window w;
+        PrintWindow w;
         const int alpha = int(cups->keptJobs(QStringLiteral("Alpha")).size());
         // Kill the office while the first document's pass waits after printing.
         QTimer::singleShot(2500, [] {
@@ -143,7 +126,7 @@ private slots:
 
     void aHangingOfficeIsReportedAndTheRunGoesOn() {
         qputenv("QUORVANE_OFFICE_TIMEOUT", "5");
-        Window w;
+        PrintWindow w;
         const int alpha = int(cups->keptJobs(QStringLiteral("Alpha")).size());
         // Stop the office while the first pass waits, so that closing the document hangs.
         QTimer::singleShot(2500, [] {
@@ -165,7 +148,7 @@ private slots:
 
     void nothingIsLeftBehind() {
         {
-            Window w;
+            PrintWindow w;
             w.real.printers.setDefaultPrinter(QStringLiteral("Beta"));
             w.print({document(QStringLiteral("last.odt"), QStringLiteral("Last one"))}, QStringLiteral("Alpha"));
             QCOMPARE(w.real.printers.defaultPrinter(), QStringLiteral("Beta"));
