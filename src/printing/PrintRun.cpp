@@ -115,7 +115,8 @@ void Form1::PushButton2_Click() {
     if (trap.test(104, [&] { return ListView1->count() == 0; })) {
         trap(186, [&] { Inform(platform, QStringLiteral("No files added.")); });
     } else {
-        trap(106, [&] { MousePointer.setMode(vbHourglass); });
+        int pointerFound = vbDefault;  // a run started during a folder scan leaves it busy
+        trap(106, [&] { pointerFound = MousePointer.markBusy(); });
         trap(108, [&] { run.savedPrinter = ReadDefaultPrinter(platform); });
         trap(110, [&] { SetDefaultPrinter(platform, Combo1->currentText(), false); });
         if (trap.test(112, [&] { return pdfPrinterChosen(*this); }))
@@ -129,7 +130,7 @@ void Form1::PushButton2_Click() {
             if (run.savedPrinter) RestoreDefaultPrinter(platform, *run.savedPrinter);
             run.savedPrinter.reset();
         });
-        trap(178, [&] { MousePointer.setMode(vbDefault); });
+        trap(178, [&] { MousePointer.setMode(pointerFound); });
         trap(180, [&] { ProgressBar1->setValue(0); });
         trap(182, [&] { ProgressBar1->setFormat(QStringLiteral("Progress Bar")); });
         trap(184, [&] { Inform(platform, QStringLiteral("Done.")); });
