@@ -36,7 +36,8 @@ void AddFolderFiles(Trap& trap, ListView* list, const ScannedFolders& scanned) {
             if (trap.test(126, [&] { return name.startsWith(u'~'); })) return;
             QString path;
             trap(128, [&] { path = folder % QLatin1Char('/') % name; });
-            if (trap.test(132, [&] { return !plainHidden; })) trap(132, [&] { AppendEntry(list, NormalizePath(path)); });
+            if (trap.test(132, [&] { return !plainHidden; }))
+                trap(132, [&] { AppendEntry(list, NormalizePath(path)); });
         });
     }
 }

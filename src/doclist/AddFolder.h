@@ -60,7 +60,8 @@ void AddFolderFiles(Trap& trap, ListView* list, const ScannedFolders& scanned);
 
 template <typename Visit>
 void ScannedFolders::forEachFile(qsizetype i, Visit visit) const {
-    const QStringView files = QStringView(files_).sliced(folders_[i].filesFrom, folders_[i].filesTo - folders_[i].filesFrom);
+    const Folder& folder = folders_[i];
+    const QStringView files = QStringView(files_).sliced(folder.filesFrom, folder.filesTo - folder.filesFrom);
     for (qsizetype at = 0; at < files.size();) {
         const qsizetype end = files.indexOf(QChar(0), at);
         visit(files.sliced(at + 1, end - at - 1), files[at] == u'h');

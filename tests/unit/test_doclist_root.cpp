@@ -16,7 +16,11 @@
 namespace {
 constexpr int BoundSeconds = 30;
 
-QString lastError(const char* what) { return QString::fromLatin1(what) + ": " + QString::fromLocal8Bit(std::strerror(errno)); }
+QString lastError(const char* what) {
+    return QString::fromLatin1(what) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+}
+
+QByteArray bytes(const QString& path) { return QFile::encodeName(path); }
 }  // namespace
 
 class DoclistRootTest : public QObject {
@@ -27,23 +31,27 @@ private slots:
         FakePlatform fp;
         Form1 form{fp.platform};  // made before the root changes
         if (::unshare(CLONE_NEWNS) != 0) QSKIP(qPrintable(lastError("no private mount namespace")));
-        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) QSKIP(qPrintable(lastError("mounts stay shared")));
+        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            QSKIP(qPrintable(lastError("mounts stay shared")));
         QTemporaryDir base;
-        const QByteArray root = QFile::encodeName(base.path());
-        if (::mount("quorvane-root", root.constData(), "tmpfs", 0, "mode=755") != 0) QSKIP(qPrintable(lastError("no tmpfs")));
         const QString at = base.path() + QLatin1Char('/');
-        for (const char* folder : {"proc", "sys", "dev", "mq", "srv/again", "home/user/Documents", "home/user/.wine/dosdevices"})
+        if (::mount("quorvane-root", bytes(at).constData(), "tmpfs", 0, "mode=755") != 0)
+            QSKIP(qPrintable(lastError("no tmpfs")));
+        for (const char* folder :
+             {"proc", "sys", "dev", "mq", "srv/again", "home/user/Documents", "home/user/.wine/dosdevices"})
             QVERIFY(QDir().mkpath(at + folder));
-        for (const char* file : {"srv/b.odt", "home/user/Documents/a.odt"}) QVERIFY(QFile(at + file).open(QIODevice::WriteOnly));
+        for (const char* file : {"srv/b.odt", "home/user/Documents/a.odt"})
+            QVERIFY(QFile(at + file).open(QIODevice::WriteOnly));
         QVERIFY(QFile::link(QStringLiteral("/"), at + "home/user/.wine/dosdevices/z:"));  // as Wine makes it
-        QVERIFY(::mount(root.constData(), QFile::encodeName(at + "srv/again").constData(), nullptr, MS_BIND, nullptr) == 0);
+        QVERIFY(::mount(bytes(at).constData(), bytes(at + "srv/again").constData(), nullptr, MS_BIND, nullptr) == 0);
         const struct {
             const char *type, *folder;
-        } pseudo[] = {{"proc", "proc"}, {"sysfs", "sys"}, {"devtmpfs", "dev"}, {"cgroup2", "sys/fs/cgroup"}, {"mqueue", "mq"}};
+        } pseudo[] = {{"proc", "proc"}, {"sysfs", "sys"}, {"devtmpfs", "dev"}, {"cgroup2", "sys/fs/cgroup"},
+                      {"mqueue", "mq"}};
         for (const auto& p : pseudo)
-            QVERIFY2(::mount(p.type, QFile::encodeName(at + p.folder).constData(), p.type, 0, nullptr) == 0,
+            QVERIFY2(::mount(p.type, bytes(at + p.folder).constData(), p.type, 0, nullptr) == 0,
                      qPrintable(lastError(p.type)));
-        QVERIFY(::chroot(root.constData()) == 0 && ::chdir("/") == 0);
+        QVERIFY(::chroot(bytes(at).constData()) == 0 && ::chdir("/") == 0);
 
         QElapsedTimer clock;
         clock.start();
@@ -55,7 +63,7 @@ private slots:
         try {
             form.PushButton4_Click();
         } catch (const ProgramEnded&) {
-            QFAIL(qPrintable(QStringLiteral("still scanning after %1 s with %2 entries").arg(BoundSeconds).arg(form.ListView1->count())));
+            QFAIL(qPrintable(QStringLiteral("still scanning after %1 s").arg(BoundSeconds)));
         }
         QStringList entries;
         for (int i = 1; i <= form.ListView1->count(); ++i) entries << form.ListView1->entryText(i);

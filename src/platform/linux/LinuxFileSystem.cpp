@@ -67,15 +67,13 @@ bool isUsersTrash(const struct stat& folder) {
            identityOf(trash) == identityOf(folder);
 }
 
-// A folder the platform keeps for itself. `parentFd` and `parent` name the folder that holds it
-// (`parent` relative to `parentFd`, or empty for parentFd itself).
-bool keptByPlatform(QStringView name, const struct stat& folder, int parentFd, const QByteArray& parent) {
+// A folder the platform keeps for itself; `parentFd` is the folder that holds it.
+bool keptByPlatform(QStringView name, const struct stat& folder, int parentFd) {
     if (isTrashName(name) || name == u"lost+found") return true;
     if (name == u"Trash") return isUsersTrash(folder);
-    if (name != u"backup") return false;
     struct stat profile {};
-    const QByteArray beside = parent.isEmpty() ? QByteArray("registrymodifications.xcu") : parent + "/registrymodifications.xcu";
-    return ::fstatat(parentFd, beside.constData(), &profile, 0) == 0 && S_ISREG(profile.st_mode);
+    return name == u"backup" && ::fstatat(parentFd, "registrymodifications.xcu", &profile, 0) == 0 &&
+           S_ISREG(profile.st_mode);
 }
 
 // `target` is what the entry leads to, or nothing for a dangling link.
@@ -203,9 +201,13 @@ std::optional<quint32> LinuxFileSystem::attributes(const QString& path) {
     if (!entry) return std::nullopt;
     const QString bare = withoutTrailingSeparators(path);
     const QStringView name = lastName(bare);
-    const bool folder = entry->resolved && S_ISDIR(entry->target.st_mode);
-    const QString parent = bare.left(bare.size() - name.size());
-    const bool kept = folder && !name.isEmpty() && keptByPlatform(name, entry->target, AT_FDCWD, encoded(parent.isEmpty() ? QStringLiteral(".") : parent));
+    bool kept = false;
+    if (entry->resolved && S_ISDIR(entry->target.st_mode) && !name.isEmpty()) {
+        const QString parent = bare.left(bare.size() - name.size());
+        const QByteArray parentBytes = parent.isEmpty() ? QByteArray(".") : encoded(parent);
+        const Fd parentFd{::open(parentBytes.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC)};
+        kept = keptByPlatform(name, entry->target, parentFd.fd);
+    }
     return attributeValue(entry->link, entry->resolved ? &entry->target : nullptr, name, kept);
 }
 
@@ -269,15 +271,16 @@ FolderListing LinuxFileSystem::listFolder(const QString& folder, const QString& 
                 if ((type == DT_DIR || link) && ::fstatat(dir.fd, entry->name, &st, 0) != 0) continue;  // or dangling
             }
             if (S_ISDIR(st.st_mode)) {
-                const bool kept = keptByPlatform(name, st, dir.fd, {});
+                const bool kept = keptByPlatform(name, st, dir.fd);
                 listing.folders.append({name, attributeValue(link, &st, name, kept), identityOf(st)});
             } else if (S_ISREG(st.st_mode) && exact && (type == DT_REG || wildcard.matches(name))) {
                 listing.files.append({name, hidden && !link && (st.st_mode & S_IWUSR)});
             }
         }
     }
-    std::sort(listing.folders.begin(), listing.folders.end(), [](const auto& a, const auto& b) { return listedBefore(a.name, b.name); });
-    std::sort(listing.files.begin(), listing.files.end(), [](const auto& a, const auto& b) { return listedBefore(a.name, b.name); });
+    const auto byName = [](const auto& a, const auto& b) { return listedBefore(a.name, b.name); };
+    std::sort(listing.folders.begin(), listing.folders.end(), byName);
+    std::sort(listing.files.begin(), listing.files.end(), byName);
     return listing;
 }
 
