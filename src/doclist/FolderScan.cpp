@@ -1,5 +1,6 @@
 // The breadth-first folder scan of the AddFolder module.
 #include <QFile>
+#include <QHash>
 #include <QSet>
 
 #include "app/Trap.h"
@@ -40,6 +41,7 @@ private:
     QString pattern_;
     Trap trap_;
     QSet<FolderId> met_;  // every real folder the scan has entered or will enter, and those above
+    QHash<FolderId, qsizetype> linksOfNext_;  // folders of the next level reached through a link
 };
 
 ScannedFolders FolderScan::run(const QStringList& folders) {
@@ -52,7 +54,9 @@ ScannedFolders FolderScan::run(const QStringList& folders) {
     }
     while (!level.isEmpty()) {  // [150] each level calls for the next
         QList<Pending> next;
-        for (Pending& folder : level) read(std::move(folder), result, next);  // [106]
+        linksOfNext_.clear();
+        for (Pending& folder : level)  // [106]
+            if (!folder.path.isEmpty()) read(std::move(folder), result, next);
         level = std::move(next);
     }
     return result;
@@ -104,9 +108,17 @@ void FolderScan::keepSubFolders(const QString& path, const FolderListing& listin
         // [152 to 160] A hidden and system folder is in no level of the result.
         if (isHiddenSystemFolder(sub.attributes)) continue;
         // Each real folder is entered once, under the first path that reaches it: a link back up,
-        // across to a sibling or round a cycle would add the same files again and again.
-        if (met_.contains(sub.identity)) continue;
+        // across to a sibling or round a cycle would add the same files again and again. Within
+        // one level the folder itself goes before a link to it, so its files keep their own paths.
+        const bool link = sub.attributes & Attr::ReparsePoint;
+        if (met_.contains(sub.identity)) {
+            const auto first = linksOfNext_.constFind(sub.identity);
+            if (link || first == linksOfNext_.constEnd()) continue;
+            next[*first].path.clear();  // the link's place is given up
+            linksOfNext_.erase(first);
+        }
         met_.insert(sub.identity);
+        if (link) linksOfNext_.insert(sub.identity, next.size());
         next.append({path + name + QLatin1Char('/'), sub.attributes});  // [132, 134]
     }
 }
