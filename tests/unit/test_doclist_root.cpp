@@ -33,8 +33,8 @@ private slots:
         if (::unshare(CLONE_NEWNS) != 0) QSKIP(qPrintable(lastError("no private mount namespace")));
         if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
             QSKIP(qPrintable(lastError("mounts stay shared")));
-        QTemporaryDir base;
-        const QString at = base.path() + QLatin1Char('/');
+        // A fresh tmpfs over /tmp, seen by this process only, holds the machine and vanishes with it.
+        const QString at = QStringLiteral("/tmp/");
         if (::mount("quorvane-root", bytes(at).constData(), "tmpfs", 0, "mode=755") != 0)
             QSKIP(qPrintable(lastError("no tmpfs")));
         for (const char* folder :
