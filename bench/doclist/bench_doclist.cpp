@@ -78,45 +78,38 @@ double millisecondsOf(const std::function<void()>& action) {
 }
 
 double findMs(const QStringList& arguments) {
-    std::vector<double> times;
-    for (int run = 0; run < Runs; ++run) {
-        QProcess find;
-        find.setStandardOutputFile(QProcess::nullDevice());
-        QElapsedTimer timer;
-        timer.start();
-        find.start(QStringLiteral("find"), arguments);
-        find.waitForFinished(-1);
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    return median(times);
+    QProcess find;
+    find.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer timer;
+    timer.start();
+    find.start(QStringLiteral("find"), arguments);
+    find.waitForFinished(-1);
+    return timer.nsecsElapsed() / 1e6;
 }
 
-struct AddFolderFigures {
-    double ms;
-    int entries;
-    double longestGapMs;
-    double scanMs;
-    int pumps;
-};
-
-AddFolderFigures addFolder(const QString& tree, const QString& extension) {
-    Bench bench;
-    std::vector<double> times, gaps, scans;
+// One extension: find's and the action's times, turn by turn, and what the scan's pumps did.
+struct AddFolderCase {
+    QString extension;
+    QStringList findArguments;
+    const char* findName;
+    std::vector<double> findTimes, times, ratios, scans, gaps;
     int entries = 0, pumps = 0;
-    for (int run = 0; run < Runs; ++run) {
+
+    void measureOnce(Bench& bench) {
+        findTimes.push_back(findMs(findArguments));
         bench.form.ListView1->clear();
         bench.fake.dialogs.inputAnswers = {extension};
-        bench.fake.dialogs.browseAnswers = {tree};
+        bench.fake.dialogs.browseAnswers = {findArguments.first()};
         // The scan ends with its last pump; the adding loop after it pumps none, by design.
         bench.runtime.reset();
         times.push_back(millisecondsOf([&] { bench.form.PushButton4_Click(); }));
+        ratios.push_back(times.back() / findTimes.back());
         scans.push_back(bench.runtime.last / 1e6);
         gaps.push_back(bench.runtime.longestGapNs / 1e6);
         entries = bench.form.ListView1->count();
         pumps = bench.runtime.pumps;
     }
-    return {median(times), entries, *std::max_element(gaps.begin(), gaps.end()), median(scans), pumps};
-}
+};
 
 QPoint centreOf(ListView* list, int position) {
     return list->visualRect(list->model()->index(position - 1, 0)).center();
@@ -199,21 +192,26 @@ void addFolderMemory(const QString& tree) {
                 bench.form.ListView1->count(), after - before, std::max(peak, after) - before);
 }
 
+// find and the action take turns, so that both meet the same load on a shared machine; the ratio
+// is the median of the ratios of the turns.
 void speed(const QString& tree) {
-    findMs({tree, QStringLiteral("-type"), QStringLiteral("f")});  // warms the caches for both sides
-    const double findOdt = findMs({tree, QStringLiteral("-type"), QStringLiteral("f"), QStringLiteral("-iname"),
-                                   QStringLiteral("*.odt")});
-    const double findAll = findMs({tree, QStringLiteral("-type"), QStringLiteral("f")});
-    std::printf("tree %s; every figure is the median of %d runs in this process, offscreen\n", qPrintable(tree), Runs);
-    for (const auto& [extension, reference, name] :
-         {std::tuple{QStringLiteral("odt"), findOdt, "find -type f -iname '*.odt'"},
-          std::tuple{QStringLiteral("*"), findAll, "find -type f"}}) {
-        const AddFolderFigures f = addFolder(tree, extension);
+    const QStringList files{tree, QStringLiteral("-type"), QStringLiteral("f")};
+    findMs(files);  // warms the caches for both sides
+    AddFolderCase cases[] = {
+        {QStringLiteral("odt"), files + QStringList{QStringLiteral("-iname"), QStringLiteral("*.odt")},
+         "find -type f -iname '*.odt'"},
+        {QStringLiteral("*"), files, "find -type f"}};
+    Bench bench;
+    for (int run = 0; run < Runs; ++run)
+        for (AddFolderCase& c : cases) c.measureOnce(bench);
+    std::printf("tree %s; every figure is the median of %d turns in this process, offscreen\n", qPrintable(tree), Runs);
+    for (const AddFolderCase& c : cases) {
+        const double scan = median(c.scans), total = median(c.times);
         std::printf("add folder \"%s\": %d entries in %.1f ms; %s %.1f ms; ratio %.2f (target <= 1.5)\n",
-                    qPrintable(extension), f.entries, f.ms, name, reference, f.ms / reference);
+                    qPrintable(c.extension), c.entries, total, c.findName, median(c.findTimes), median(c.ratios));
         std::printf("  scan %.1f ms with %d pumps, longest gap between two pumps %.2f ms (target <= 50 ms); "
                     "adding loop without pumps %.1f ms\n",
-                    f.scanMs, f.pumps, f.longestGapMs, f.ms - f.scanMs);
+                    scan, c.pumps, *std::max_element(c.gaps.begin(), c.gaps.end()), total - scan);
     }
 }
 }  // namespace
