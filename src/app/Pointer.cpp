@@ -12,6 +12,12 @@ void WindowPointer::setMode(int mode) {
     apply();
 }
 
+int WindowPointer::markBusy() {
+    const int found = mode_;
+    setMode(vbHourglass);
+    return found;
+}
+
 void WindowPointer::setCustomImage(const QCursor& cursor) {
     custom_ = cursor;
     apply();

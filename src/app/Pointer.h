@@ -16,6 +16,10 @@ public:
     int mode() const { return mode_; }
     void setMode(int mode);
     bool busy() const { return mode_ == vbHourglass; }
+    // Sets the busy mark for a long operation and returns the mode it found, which the operation
+    // puts back when it ends: operations nest through the message pumps, and the mark must last
+    // until the outermost one ends.
+    int markBusy();
     // The custom image; without one the custom mode looks like the default arrow.
     void setCustomImage(const QCursor& cursor);
     bool hasCustomImage() const { return custom_.has_value(); }

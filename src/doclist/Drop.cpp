@@ -42,8 +42,9 @@ void Form1::ListView1_OLEDragDrop(QDropEvent* event) {
         if (folder) {
             QStringList folders;
             trap(102, [&] { folders << item + QLatin1Char('/'); });
-            trap(104, [&] { GetSubDirectories2016(platform, folders, true); });
-            AddFolderFiles(trap, platform, ListView1, folders, QStringLiteral("*.*"));
+            ScannedFolders scanned;
+            trap(104, [&] { scanned = GetSubDirectories2016(platform, folders, QStringLiteral("*.*")); });
+            AddFolderFiles(trap, ListView1, scanned);
         } else {
             trap(136, [&] { AppendEntry(ListView1, item); });
         }

@@ -1,6 +1,7 @@
 #include "PathHelpers.h"
 
 #include "doclist/ListView.h"
+#include "platform/RuntimeError.h"
 
 namespace {
 // Pairs of separators, left to right and without overlap, become one, in a single pass.
@@ -34,11 +35,15 @@ bool IsFolder(FileSystem& files, const QString& path) {
     return attributes && (*attributes & Attr::Directory);
 }
 
+// The listing gives only files that IsExistingFile takes: regular files, links followed.
 QStringList ListFolderFiles(FileSystem& files, QString folder, const QString& pattern) {
     if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
     QStringList names;
-    for (const QString& name : files.matchFiles(folder, pattern))
-        if (IsExistingFile(files, folder + name)) names << name;
+    try {
+        for (const FolderListing::File& file : files.listFolder(folder, pattern).files) names << file.name;
+    } catch (const RuntimeError&) {
+        // a folder that cannot be listed has no files to give
+    }
     return names;
 }
 

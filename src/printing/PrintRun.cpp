@@ -148,7 +148,8 @@ void Form1::PushButton2_Click() {
     if (trap.test(104, [&] { return ListView1->count() == 0; })) {
         trap(186, [&] { Inform(platform, QStringLiteral("No files added.")); });
     } else {
-        trap(106, [&] { MousePointer.setMode(vbHourglass); });
+        int pointerFound = vbDefault;  // a run started during a folder scan leaves it busy
+        trap(106, [&] { pointerFound = MousePointer.markBusy(); });
         trap(108, [&] {
             GetDefaultPrinter(platform);  // says so when the default cannot be read
             platform.printers.holdUserDefault();
@@ -164,7 +165,7 @@ void Form1::PushButton2_Click() {
         // The user's own default setting comes back exactly, once no other window's run still
         // switches it; a setting that could not be kept at the start is not "restored" to anything.
         trap(176, [&] { run.releaseDefault(platform); });
-        trap(178, [&] { MousePointer.setMode(vbDefault); });
+        trap(178, [&] { MousePointer.setMode(pointerFound); });
         trap(180, [&] { ProgressBar1->setValue(0); });
         trap(182, [&] { ProgressBar1->setFormat(QStringLiteral("Progress Bar")); });
         trap(184, [&] { Inform(platform, QStringLiteral("Done.")); });

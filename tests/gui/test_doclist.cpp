@@ -19,6 +19,11 @@ struct Window {
         form.show();
         if (!QTest::qWaitForWindowExposed(&form)) qFatal("window not shown");
     }
+    void printsOn(const QString& printer) {
+        fp.printers.installed = {printer};
+        fp.printers.current = printer;
+        form.Combo1->addItem(printer);
+    }
     QStringList texts() const {
         QStringList out;
         for (int i = 1; i <= list->count(); ++i) out << list->entryText(i);
@@ -250,6 +255,66 @@ private slots:
         w.dragOver(2, {3});
         QCOMPARE(w.texts(), (QStringList{"a", "c", "b"}));
         QCOMPARE(w.form.MousePointer.mode(), int(vbHourglass));
+    }
+
+    // Long operations nest through the message pumps: the busy mark lasts until the outer one ends,
+    // so Clear List cannot empty the list under a scan or a print run that is still working.
+    void theBusyMarkLastsUntilTheOuterOperationEnds() {
+        QTemporaryDir tree;
+        for (const char* f : {"o/a.odt", "o/A/b.odt", "o/A/A1/c.odt", "o/B/d.odt", "o/B/B1/e.odt", "i/x.odt"}) {
+            QDir().mkpath(QFileInfo(tree.path() + '/' + f).path());
+            QFile(tree.path() + '/' + f).open(QIODevice::WriteOnly);
+        }
+        const QString outer = tree.path() + "/o", inner = tree.path() + "/i";
+        enum class Inner { AddFolder, PrintRun };
+        for (const Inner nested : {Inner::AddFolder, Inner::PrintRun}) {
+            Window w({"/d/kept.odt"});
+            w.printsOn("Laser");
+            w.fp.dialogs.inputAnswers = {"odt", "odt"};
+            w.fp.dialogs.browseAnswers = {outer, inner};
+            QList<int> modesAfterInner;
+            int pumps = 0;
+            bool innerEnded = false;
+            w.fp.runtime.onPump = [&] {
+                if (++pumps == 2) {
+                    if (nested == Inner::AddFolder) w.form.PushButton4_Click();
+                    else w.form.PushButton2_Click();
+                    innerEnded = true;
+                } else if (innerEnded) {
+                    modesAfterInner << w.form.MousePointer.mode();
+                    w.form.PushButton6_Click();  // held back while the outer scan works
+                }
+            };
+            w.form.PushButton4_Click();
+            QVERIFY(!modesAfterInner.isEmpty());
+            QVERIFY2(modesAfterInner.count(vbHourglass) == modesAfterInner.size(), "busy mark lost inside the scan");
+            QCOMPARE(w.list->count(), nested == Inner::AddFolder ? 1 + 1 + 5 : 1 + 5);
+            QCOMPARE(w.form.MousePointer.mode(), int(vbDefault));
+        }
+
+        // An add-folder during a print run: the run's later documents are still in the list.
+        Window w({"/d/one.odt", "/d/two.odt"});
+        w.printsOn("Laser");
+        w.fp.dialogs.inputAnswers = {"odt"};
+        w.fp.dialogs.browseAnswers = {inner};
+        bool scanning = false, scanned = false;
+        int runPumps = 0;
+        w.fp.runtime.onPump = [&] {
+            if (scanning || ++runPumps == 1) return;
+            if (!scanned) {  // in the first document's wait after its print command
+                scanning = true;
+                w.form.PushButton4_Click();
+                scanning = false;
+                scanned = true;
+            } else {
+                w.form.PushButton6_Click();  // held back while the run works
+            }
+        };
+        w.form.PushButton2_Click();
+        QCOMPARE(w.fp.logOf({"office loadComponentFromURL"}).size(), 2);
+        QCOMPARE(w.texts(), (QStringList{"/d/one.odt", "/d/two.odt", inner + "/x.odt"}));
+        QCOMPARE(w.fp.dialogs.texts(), QStringList{"Done."});
+        QCOMPARE(w.form.MousePointer.mode(), int(vbDefault));
     }
 
     void theDragPointerComesFromTheProgramFolder() {

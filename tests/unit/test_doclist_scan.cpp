@@ -34,7 +34,8 @@ QString bare(QString path) {
 }
 
 // The real file system with the failures and attribute values a test asks for (keyed by real
-// paths without trailing separator); optionally seen from a folder that stands in for "/".
+// paths without trailing separator, also for the folders a listing finds); optionally seen from
+// a folder that stands in for "/".
 class TestFiles : public LinuxFileSystem {
 public:
     QString root;
@@ -46,13 +47,15 @@ public:
         if (attributesFail.contains(bare(mapped(p)))) throw Err::fileNotFound();
         return attributeOf.contains(bare(mapped(p))) ? attributeOf[bare(mapped(p))] : LinuxFileSystem::attributes(mapped(p));
     }
-    QStringList subFolders(const QString& f) override {
+    FolderListing listFolder(const QString& f, const QString& pattern) override {
         if (listingFails.contains(bare(mapped(f)))) throw RuntimeError(listingFails[bare(mapped(f))], "cannot list");
-        return LinuxFileSystem::subFolders(mapped(f));
+        FolderListing listing = LinuxFileSystem::listFolder(mapped(f), pattern);
+        for (auto& sub : listing.folders)
+            sub.attributes = attributeOf.value(bare(mapped(f)) + QLatin1Char('/') + sub.name, sub.attributes);
+        return listing;
     }
+    QList<FolderId> folderAndAncestors(const QString& p) override { return LinuxFileSystem::folderAndAncestors(mapped(p)); }
     bool isOpenableFile(const QString& p) override { return LinuxFileSystem::isOpenableFile(mapped(p)); }
-    QStringList matchFiles(const QString& f, const QString& pattern) override { return LinuxFileSystem::matchFiles(mapped(f), pattern); }
-    QString folderIdentity(const QString& p) override { return LinuxFileSystem::folderIdentity(mapped(p)); }
 
 private:
     QString mapped(const QString& p) const {
@@ -78,10 +81,23 @@ struct Window {
         form.PushButton4_Click();
         return entries();
     }
+    // The same click, given up after `seconds`.
+    QStringList addFolderWithin(int seconds, const QString& extension, const QString& folder) {
+        QElapsedTimer clock;
+        clock.start();
+        fp.runtime.onPump = [&] {
+            if (clock.elapsed() > seconds * 1000) throw ProgramEnded{};
+        };
+        QStringList added{QStringLiteral("(still scanning after %1 s)").arg(seconds)};
+        try {
+            added = addFolder(extension, folder);
+        } catch (const ProgramEnded&) {
+        }
+        fp.runtime.onPump = {};
+        return added;
+    }
     QStringList scan(const QString& folder) {
-        QStringList folders{folder + QLatin1Char('/')};
-        GetSubDirectories2016(fp.platform, folders, true);
-        return folders;
+        return GetSubDirectories2016(fp.platform, {folder + QLatin1Char('/')}, QStringLiteral("*.*")).folders();
     }
     QStringList drop(const QStringList& paths) {
         form.ListView1->clear();
@@ -160,8 +176,10 @@ private slots:
         t.files({"r.odt", "A/a.odt", "A/deep/d.odt", "B/b.odt", "B/deep/e.odt", "C/c.odt", "D/x.odt", "D/deep/y.odt"});
         Window w;
         w.files.listingFails = {{t.path("A"), 70}, {t.path("C"), 76}, {t.path("D"), 75}};
-        // Only folders refused as unreadable or missing leave; another failure keeps the folder.
-        QCOMPARE(w.addFolder("odt", bare(t.path())), t.paths({"r.odt", "B/b.odt", "D/x.odt", "B/deep/e.odt"}));
+        // Only folders refused as unreadable or missing leave; another failure keeps the folder,
+        // which then has nothing to give.
+        QCOMPARE(w.addFolder("odt", bare(t.path())), t.paths({"r.odt", "B/b.odt", "B/deep/e.odt"}));
+        QCOMPARE(w.scan(bare(t.path())), t.paths({"", "B/", "D/", "B/deep/"}));
         w.files.listingFails = {{bare(t.path()), 70}};
         QCOMPARE(w.addFolder("odt", bare(t.path())), QStringList());
         QVERIFY(w.fp.dialogs.messages.empty());
@@ -178,15 +196,40 @@ private slots:
         QCOMPARE(w.addFolder("odt", t.path("A")), t.paths({"A/a.odt"}));
     }
 
-    void linksBackUpAreNotFollowed() {
+    // Links lead back up (to "/", to the chosen folder), across to siblings and round in cycles:
+    // each real folder is entered once, so each file comes once, and the scan ends.
+    void linkCyclesEndAndEveryFileComesOnce() {
         Tree t;
-        t.files({"r.odt", "A/a.odt", "A/B/b.odt", "S/s.odt"});
-        t.link("A/B/up", "A");
-        t.link("A/B/top", "");
-        t.link("A/self", "A");
-        t.link("A/side", "S");  // not above A: followed, so S's file comes twice
+        t.files({"r.odt", "A/a.odt", "A/deep/d.odt", "B/b.odt", "B/B1/c.odt"});
+        QFile::link(QStringLiteral("/"), t.path("A/root"));
+        t.link("A/toB", "B");
+        t.link("B/B1/toA", "A");
+        t.link("B/top", "");
+        t.link("A/deep/up", "A");
+        t.link("0-first", "B");  // listed before B itself, which keeps its files
         Window w;
-        QCOMPARE(w.addFolder("odt", bare(t.path())), t.paths({"r.odt", "A/a.odt", "S/s.odt", "A/B/b.odt", "A/side/s.odt"}));
+        const QStringList once = t.paths({"r.odt", "A/a.odt", "B/b.odt", "A/deep/d.odt", "B/B1/c.odt"});
+        QCOMPARE(w.addFolderWithin(20, "odt", bare(t.path())), once);
+        QCOMPARE(w.drop({bare(t.path())}), once);
+        // Entered through a link, a folder is entered under the first path that reaches it.
+        QCOMPARE(w.addFolderWithin(20, "odt", t.path("B/top")), t.paths({"B/top/r.odt", "B/top/A/a.odt", "B/top/B/b.odt",
+                                                                         "B/top/A/deep/d.odt", "B/top/B/B1/c.odt"}));
+    }
+
+    // The folders the platform keeps for itself count as hidden and system: trash folders,
+    // lost+found and the office's own backups are neither listed nor entered, at any depth.
+    void foldersThePlatformKeepsAreLeftOut() {
+        Tree t;
+        t.files({"r.odt", ".Trash-1000/files/t.odt", ".Trash/1000/files/u.odt", "lost+found/l.odt", "A/a.odt",
+                 "A/lost+found/m.odt", "A/.Trash-0/files/v.odt", "A/B/b.odt", "A/B/lost+found/deeper/n.odt",
+                 "A/B/Trash/w.odt", "home/.local/share/Trash/files/d.odt", "home/.local/share/kept.odt",
+                 "profile/user/registrymodifications.xcu", "profile/user/backup/auto_0.odt", "A/backup/x.odt"});
+        qputenv("XDG_DATA_HOME", QFile::encodeName(t.path("home/.local/share")));
+        Window w;
+        QCOMPARE(w.addFolder("odt", bare(t.path())), t.paths({"r.odt", "A/a.odt", "A/B/b.odt", "A/backup/x.odt",
+                                                               "A/B/Trash/w.odt", "home/.local/share/kept.odt"}));
+        QCOMPARE(w.drop({t.path("A")}), t.paths({"A/a.odt", "A/B/b.odt", "A/backup/x.odt", "A/B/Trash/w.odt"}));
+        qunsetenv("XDG_DATA_HOME");
     }
 
     void namesAndDepthsThatCanAndCannotBeFollowed() {
@@ -198,7 +241,10 @@ private slots:
         ::mkdir(latin1.constData(), 0755);
         ::close(::open((latin1 + "/e.odt").constData(), O_CREAT | O_WRONLY, 0644));
         Window w;
-        QCOMPARE(w.addFolder("odt", bare(t.path())), t.paths({"what?/a.odt", "日本語 – ‘x’/b.odt", deep + "deep.odt"}));
+        const QStringList added = w.addFolder("odt", bare(t.path()));
+        ::unlink((latin1 + "/e.odt").constData());  // names the temporary folder cannot remove
+        ::rmdir(latin1.constData());
+        QCOMPARE(added, t.paths({"what?/a.odt", "日本語 – ‘x’/b.odt", deep + "deep.odt"}));
     }
 
     void theRootGivesSingleSeparators() {
@@ -218,7 +264,7 @@ private slots:
         QCOMPARE(w.drop({t.path("a.odt"), t.path("F"), t.path("gone.odt")}), t.paths({"a.odt", "F/f.odt", "gone.odt"}));
         QCOMPARE(w.fp.dialogs.texts().size(), 1);
         QVERIFY(w.fp.dialogs.texts()[0].contains("in Lumbrel2021/08/31.Form1.ListView1_OLEDragDrop at line 100\r\r"));
-        QVERIFY(w.scan(bare(t.path())).contains(t.path("B/")));
+        QCOMPARE(w.scan(bare(t.path("A"))), t.paths({"A/"}));
         QVERIFY(w.fp.dialogs.texts()[1].contains("in Mosswick2021/08/31.AddFolder.GetSubDirectories2016 at line 108\r\r"));
     }
 };
