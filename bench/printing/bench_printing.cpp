@@ -135,7 +135,7 @@ void printTable(const Figures& f, int count, const QString& loadBefore, const QS
     std::printf("Load average (1 min) %s before, %s after, on %d cores.\n\n", qPrintable(loadBefore), qPrintable(loadAfter),
                 QThread::idealThreadCount());
     printComparison(f, QStringLiteral("queue."), "1. Print run to queue Alpha, until the last job is kept",
-                    "soffice --headless -p FILE", 0.25);
+                    "soffice --headless -p FILE", 0.10);
     std::printf("\n2. Pause of %.0f s, WaitSeconds on this machine's runtime (main window shown)\n", f.value(QStringLiteral("pause.seconds")));
     std::printf("  CPU                                         %6.2f %% of one core   (target <= 2 %%)\n", f.value(QStringLiteral("pause.cpu")));
     std::printf("  busy loop of the same length, pumping       %6.2f %% of one core\n\n", f.value(QStringLiteral("pause.busy")));

@@ -57,6 +57,4 @@ public:
     virtual bool isRootFolder(const QString& path) = 0;
     // True when an entry of exactly this path exists, folders included.
     virtual bool entryExists(const QString& path) = 0;
-    // Deletes a file; false on failure.
-    virtual bool removeFile(const QString& path) = 0;
 };

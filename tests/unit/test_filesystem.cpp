@@ -166,16 +166,6 @@ private slots:
         QCOMPARE(listed.value("Trash"), 22);   // likewise: the one in the data folder
         qunsetenv("XDG_DATA_HOME");
     }
-
-    void removingFiles() {
-        Tree t;
-        t.files({"a.odt"});
-        t.link("to-folder", "");
-        LinuxFileSystem fs;
-        QVERIFY(fs.removeFile(t.path("a.odt")));
-        QVERIFY(!fs.isOpenableFile(t.path("a.odt")) && !fs.removeFile(t.path("a.odt")));
-        QVERIFY(!fs.removeFile(t.path("to-folder")) && !fs.removeFile(t.path()));
-    }
 };
 
 QTEST_GUILESS_MAIN(FileSystemTest)

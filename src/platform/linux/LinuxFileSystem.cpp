@@ -305,8 +305,3 @@ bool LinuxFileSystem::isRootFolder(const QString& path) { return onlySeparators(
 bool LinuxFileSystem::entryExists(const QString& path) { return entryOf(path).has_value(); }
 
 // A link that stands for a folder is a folder here and stays, as a folder does.
-bool LinuxFileSystem::removeFile(const QString& path) {
-    const auto entry = entryOf(path);
-    if (!entry || (entry->resolved && S_ISDIR(entry->target.st_mode))) return false;
-    return ::unlink(encoded(path).constData()) == 0;
-}

@@ -29,7 +29,6 @@ public:
     QList<FolderId> folderAndAncestors(const QString& path) override;
     bool isRootFolder(const QString& path) override;
     bool entryExists(const QString& path) override;
-    bool removeFile(const QString& path) override;
 
 private:
     bool isKernelView(int folderFd);
