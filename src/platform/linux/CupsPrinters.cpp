@@ -12,11 +12,18 @@ namespace {
 // The destinations as libcups lists them (sorted by queue name), freed on scope exit.
 class Destinations {
 public:
+    // No destinations at all is a normal state (a fresh machine); a scheduler that does not answer is not.
     Destinations() {
         count_ = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests_);
-        if (count_ == 0 && cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE)
-            throw RuntimeError(68, QStringLiteral("Device unavailable: the printing system cannot be asked (%1)")
-                                       .arg(QString::fromUtf8(cupsLastErrorString())));
+        if (count_ > 0 || cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE ||
+            cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND)
+            return;
+        if (cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)
+            throw RuntimeError(68, QStringLiteral("Device unavailable: the printing system (CUPS) is not running, so "
+                                                  "no printer can be used. Start it with \"sudo systemctl start "
+                                                  "cups\" and start Quorvane again."));
+        throw RuntimeError(68, QStringLiteral("Device unavailable: the printing system cannot be asked (%1)")
+                                   .arg(QString::fromUtf8(cupsLastErrorString())));
     }
     ~Destinations() { cupsFreeDests(count_, dests_); }
     Destinations(const Destinations&) = delete;
