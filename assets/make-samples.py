@@ -2,7 +2,7 @@
 """Builds the sample documents in program/Samples/ from their sources in samples-src/.
 
 Each document's content.xml is a source file taken byte for byte; styles.xml is shared by all of
-them; pictures named "Pictures/NAME" in a content file are the file NAME in this assets folder.
+them; pictures named "Pictures/NAME" in a content file are the file NAME among the 128-pixel icons.
 The packages are written with fixed times, so the same sources give the same bytes.
 
     python3 assets/make-samples.py           # write the .odt files
@@ -21,6 +21,7 @@ from xml.sax.saxutils import escape
 ASSETS = pathlib.Path(__file__).resolve().parent
 SOURCES = ASSETS / "samples-src"
 TARGET = ASSETS / "program" / "Samples"
+PICTURES = ASSETS / "icons" / "hicolor" / "128x128" / "apps"
 MIMETYPE = "application/vnd.oasis.opendocument.text"
 FIXED_TIME = (2021, 8, 31, 12, 0, 0)
 
@@ -86,7 +87,7 @@ def build(document):
         add(package, "styles.xml", (SOURCES / "styles.xml").read_bytes())
         add(package, "meta.xml", meta_xml(document.title))
         for name in pictures:
-            add(package, f"Pictures/{name}", (ASSETS / name).read_bytes(), zipfile.ZIP_STORED)
+            add(package, f"Pictures/{name}", (PICTURES / name).read_bytes(), zipfile.ZIP_STORED)
         add(package, "META-INF/manifest.xml", manifest_xml(pictures))
     return target
 

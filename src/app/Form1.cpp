@@ -15,15 +15,10 @@
 #include "printing/PDFprint.h"
 
 namespace {
-const QColor DesignWhite(0xFF, 0xFF, 0xFF);
-
 QGroupBox* frame(QWidget* parent, const QString& caption, int left, int top, int width, int height) {
     auto* f = new QGroupBox(caption, parent);
     f->setFont(CaptionFont());
-    QPalette palette = f->palette();
-    palette.setColor(QPalette::Window, DesignWhite);
-    f->setPalette(palette);
-    f->setAutoFillBackground(true);
+    PaintBackground(f, DesignBackground);
     Place(f, left, top, width, height);
     return f;
 }
@@ -42,10 +37,7 @@ Form1::~Form1() = default;
 
 void Form1::layOutControls() {
     setFixedSize(Twips(8040), Twips(6540));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, DesignWhite);
-    setPalette(palette);
-    setAutoFillBackground(true);
+    PaintBackground(this, DesignBackground);
 
     ListView1 = new ListView(this);
     Place(ListView1, 120, 120, 6840, 2535);
@@ -108,6 +100,8 @@ void Form1::connectHandlers() {
 
 void Form1::Form_Load() {
     Trap trap(platform, MainProject + QStringLiteral(".Form1.Form_Load"));
+    // Steps 136 and 138 both ask the printing system: when it is not running, one report says so.
+    trap.reportEachCauseOnce();
     const QString handCursor = platform.programFolder + QStringLiteral("/HAND-M.CUR");
     trap(100, [&] { ApplySkin(this, SkinFramework1, platform.programFolder); });
     if (trap.test(102, [&] { return PathExists(platform, handCursor); })) {
@@ -136,6 +130,12 @@ void Form1::Form_QueryUnload() {
     RestoreDefaultPrinterOnClose(*this);
     platform.office.shutdown();
     platform.runtime.endProgram();
+}
+
+// The desktop changed its palette (a dark theme chosen): the skin takes the new colours.
+bool Form1::event(QEvent* event) {
+    if (event->type() == QEvent::ApplicationPaletteChange) SkinFramework1.ApplyWindow(this);
+    return QWidget::event(event);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -1,6 +1,5 @@
 #include "Skin.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
@@ -19,22 +18,17 @@ void SkinFramework::ApplyWindow(QWidget* window) {
     if (loaded()) window->setStyleSheet(styleSheet_);
 }
 
-namespace {
-void paintBackground(QWidget* w, const QColor& color) {
-    QPalette palette = w->palette();
-    palette.setColor(QPalette::Window, color);
-    w->setPalette(palette);
-    w->setAutoFillBackground(true);
+void PaintBackground(QWidget* widget, QPalette::ColorRole role) {
+    widget->setBackgroundRole(role);
+    widget->setAutoFillBackground(true);
 }
-}  // namespace
 
 void RecolorForSkin(QWidget* window) {
-    const QColor buttonFace = QApplication::palette().color(QPalette::Button);
-    paintBackground(window, buttonFace);
+    PaintBackground(window, ButtonFace);
     for (QWidget* child : window->findChildren<QWidget*>()) {
         if (qobject_cast<QGroupBox*>(child) || qobject_cast<QLabel*>(child) || qobject_cast<QCheckBox*>(child) ||
             qobject_cast<QRadioButton*>(child))
-            paintBackground(child, buttonFace);
+            PaintBackground(child, ButtonFace);
     }
 }
 

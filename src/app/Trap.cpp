@@ -32,6 +32,8 @@ void Trap::endOn(int number, std::function<void()> handler) {
 }
 
 void Trap::report(int step, const QString& description) {
+    if (eachCauseOnce_ && shown_.contains(description)) return;
+    shown_ << description;
     platform_.dialogs.messageBox(nullptr, {ErrorReportText(description, location_, step),
                                            QStringLiteral("Application Error"), Buttons::Ok, Icon::Exclamation});
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 #include "platform/Platform.h"
@@ -20,6 +21,9 @@ public:
     // and every later statement of the procedure is skipped.
     void endOn(int number, std::function<void()> handler);
     bool ended() const { return ended_; }
+    // From now on a failure whose description this trap has shown already is not shown again:
+    // steps that ask the same outside thing would otherwise repeat one cause to the user.
+    void reportEachCauseOnce() { eachCauseOnce_ = true; }
 
 private:
     void report(int step, const QString& description);
@@ -28,6 +32,8 @@ private:
     int endNumber_ = 0;
     std::function<void()> endHandler_;
     bool ended_ = false;
+    bool eachCauseOnce_ = false;
+    QStringList shown_;
 };
 
 // The location prefixes of the program's own modules and of the folder scan's.

@@ -9,7 +9,9 @@
 #include "printing/Inform.h"
 
 namespace {
-// The digits after "&H" or "&O"; no sign, no blanks.
+// The digits after "&H" or "&O"; no sign, no blanks. The classic runtime reads them as the bits of
+// the narrowest signed integer that holds them: up to FFFF a 16-bit one (&HFFFF is -1, &H8000 is
+// -32768), up to FFFFFFFF a 32-bit one; longer numbers keep their value and overflow later.
 std::optional<double> prefixedNumber(QStringView digits, int base) {
     if (digits.isEmpty()) return std::nullopt;
     double value = 0;
@@ -19,6 +21,8 @@ std::optional<double> prefixedNumber(QStringView digits, int base) {
         value = value * base + double(digit);
     }
     if (!std::isfinite(value)) return std::nullopt;
+    if (value <= 0xFFFF) return double(qint16(quint16(value)));
+    if (value <= 0xFFFFFFFFu) return double(qint32(quint32(value)));
     return value;
 }
 }  // namespace

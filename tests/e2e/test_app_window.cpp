@@ -36,11 +36,29 @@ class AppWindowTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        if (!XSession::available()) QSKIP("Xvfb and xdotool are needed");
+    // Started outside a graphical session, the program says so in one line, not with Qt's advice to
+    // reinstall it, and ends with a failure code.
+    void withoutADisplayOneLineSaysWhy() {
+        for (const QString display : {QString(), QStringLiteral(":987")}) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QLatin1String(name));
+            if (!display.isEmpty()) env.insert(QStringLiteral("DISPLAY"), display);
+            env.insert(QStringLiteral("HOME"), home.path());
+            QProcess program;
+            program.setProcessEnvironment(env);
+            program.start(Program, {});
+            QVERIFY(program.waitForFinished(30000));
+            const QString said = QString::fromUtf8(program.readAllStandardError());
+            QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(program.exitCode(), 1);
+            QCOMPARE(said.count(QLatin1Char('\n')), 1);
+            QVERIFY2(said.contains(display.isEmpty() ? QStringLiteral("no graphical session")
+                                                     : QStringLiteral("DISPLAY=:987")), qPrintable(said));
+        }
     }
 
     void withoutTheOfficeOnlyTheQuestionShowsAndBothAnswersEnd() {
+        if (!XSession::available()) QSKIP("Xvfb and xdotool are needed");
         for (const QString answer : {QStringLiteral("n"), QStringLiteral("y")}) {
             XSession x;
             QVERIFY2(!x.display().isEmpty(), "the X server did not start");
@@ -79,6 +97,7 @@ private slots:
     }
 
     void withTheOfficeTheMainWindowShowsItsControls() {
+        if (!XSession::available()) QSKIP("Xvfb and xdotool are needed");
         if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) QSKIP("LibreOffice is not installed");
         if (!PrivateCupsd::unavailableReason().isEmpty()) QSKIP(qPrintable(PrivateCupsd::unavailableReason()));
         // A scheduler with the PDF printer, so that start-up has nothing to say.

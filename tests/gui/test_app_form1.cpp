@@ -19,7 +19,33 @@ void moveOver(QWidget* w) {
     QApplication::sendEvent(w, &move);
 }
 
-QColor background(QWidget* w) { return w->palette().color(QPalette::Window); }
+QColor background(QWidget* w) { return w->palette().color(w->backgroundRole()); }
+
+// A dark desktop theme's palette, as a platform theme hands it to the program.
+QPalette darkPalette() {
+    QPalette dark;
+    const QColor window(0x2b, 0x2b, 0x2b), base(0x1e, 0x1e, 0x1e), text(0xe8, 0xe8, 0xe8);
+    dark.setColor(QPalette::Window, window);
+    dark.setColor(QPalette::Base, base);
+    dark.setColor(QPalette::AlternateBase, window);
+    dark.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3a));
+    dark.setColor(QPalette::Light, QColor(0x4a, 0x4a, 0x4a));
+    dark.setColor(QPalette::Midlight, QColor(0x42, 0x42, 0x42));
+    dark.setColor(QPalette::Mid, QColor(0x5a, 0x5a, 0x5a));
+    dark.setColor(QPalette::Dark, QColor(0x18, 0x18, 0x18));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) dark.setColor(role, text);
+    dark.setColor(QPalette::Highlight, QColor(0x35, 0x84, 0xe4));
+    return dark;
+}
+
+// The window drawn as it shows, its pixels' mean lightness (0 black .. 255 white).
+int meanLightness(QWidget* w) {
+    const QImage image = w->grab().toImage();
+    qint64 sum = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) sum += QColor(image.pixel(x, y)).lightness();
+    return int(sum / (qint64(image.width()) * image.height()));
+}
 
 // A program folder with the optional files the test asks for.
 struct ProgramFolder {
@@ -117,6 +143,44 @@ private slots:
         QCOMPARE(form.SkinFramework1.Options & 1, 1);
     }
 
+    // The window follows the desktop's palette, skinned or not: a dark theme gives a dark window with
+    // light captions, also when the desktop switches while the program runs; the layout and the bold
+    // Arial captions stay. The grabs are kept for a look.
+    void aDarkDesktopGivesADarkWindow() {
+        const QPalette light = QApplication::palette();
+        // The desktop's palette reaches the widgets through the event loop.
+        const auto desktopPalette = [](const QPalette& palette) {
+            QApplication::setPalette(palette);
+            QCoreApplication::processEvents();
+        };
+        auto restore = qScopeGuard([&] { desktopPalette(light); });
+        // Dark all over, with light captions; the layout and the captions' font as always.
+        const auto looksDark = [](Form1& form) {
+            return meanLightness(&form) < 90 && background(&form).lightness() < 90 &&
+                   background(form.Frame1).lightness() < 90 &&
+                   form.Frame3->palette().color(QPalette::WindowText).lightness() > 200 &&
+                   form.size() == QSize(536, 436) && form.PushButton2->font().bold();
+        };
+        for (const bool skinned : {false, true}) {
+            const QString name = skinned ? QStringLiteral("skinned") : QStringLiteral("plain");
+            FakePlatform fp(skinned ? QStringLiteral(QUORVANE_PROGRAM_DIR) : QStringLiteral("/nonexistent"));
+            fp.printers.installed = {QStringLiteral("Vendrell PDF Writer")};
+            Form1 started(fp.platform);
+            started.Form_Load();
+            started.grab().save(QStringLiteral(QUORVANE_BINARY_DIR "/main-window-light-%1.png").arg(name));
+            QVERIFY2(meanLightness(&started) > 170, qPrintable(name));
+
+            desktopPalette(darkPalette());
+            QVERIFY2(looksDark(started), qPrintable(name + QStringLiteral(" when the desktop switched")));
+            Form1 startedDark(fp.platform);
+            startedDark.Form_Load();
+            startedDark.grab().save(QStringLiteral(QUORVANE_BINARY_DIR "/main-window-dark-%1.png").arg(name));
+            QVERIFY2(looksDark(startedDark), qPrintable(name + QStringLiteral(" when started dark")));
+            desktopPalette(light);
+            QVERIFY2(meanLightness(&started) > 170, qPrintable(name));
+        }
+    }
+
     void captionAndColumnAfterStartUp() {
         FakePlatform fp;
         Form1 form(fp.platform);
@@ -189,6 +253,33 @@ private slots:
         QVERIFY(fp.dialogs.messages.empty());
         QVERIFY(fp.log.contains(QStringLiteral("office createServiceManager()")));
         QVERIFY(!fp.log.contains(QStringLiteral("office shutdown")));
+    }
+
+    // Both printer steps ask the printing system; when it is down the user hears of it once, and
+    // start-up goes on to the pause box and the office check.
+    void printingSystemDownIsReportedOnce() {
+        FakePlatform fp;
+        fp.printers.unreachable = true;
+        Form1 form(fp.platform);
+        form.Form_Load();
+        QCOMPARE(fp.dialogs.messages.size(), size_t(1));
+        QCOMPARE(fp.dialogs.messages[0].caption, QStringLiteral("Application Error"));
+        QVERIFY(fp.dialogs.messages[0].text.contains(QStringLiteral("at line 136\r\r")));
+        QCOMPARE(form.Combo1->count(), 0);
+        QCOMPARE(form.Text2->text(), QStringLiteral("2"));
+        QVERIFY(fp.log.contains(QStringLiteral("office createServiceManager()")));
+    }
+
+    // A fresh machine has no printer yet: that is the PDF printer note's case, and nothing more.
+    void noPrinterYetShowsOnlyThePdfPrinterNote() {
+        FakePlatform fp;
+        Form1 form(fp.platform);
+        form.Form_Load();
+        QCOMPARE(fp.dialogs.messages.size(), size_t(1));
+        QVERIFY(fp.dialogs.messages[0].text.startsWith(QStringLiteral("Vendrell PDF Writer is not installed.")));
+        QCOMPARE(fp.dialogs.messages[0].icon, Icon::None);
+        QCOMPARE(form.Combo1->count(), 0);
+        QCOMPARE(form.Combo1->currentIndex(), -1);
     }
 
     void closingEndsTheProgramAndTheOffice() {

@@ -16,6 +16,15 @@ private slots:
         const QList<std::pair<const char*, double>> numbers{{" +7 ", 7},  {"-2.5", -2.5},   {"1,000", 1000}, {"1e1", 10},
                                                             {"&H10", 16}, {" &hff ", 255}, {"&O17", 15}};
         for (const auto& [text, number] : numbers) QCOMPARE(NumberFromText(text), std::optional(number));
+        // &H and &O give the bits of a 16-bit (else 32-bit) signed integer, as the classic runtime reads them.
+        const QList<std::pair<const char*, double>> prefixed{
+            {"&H7FFF", 32767},    {"&HFFFF", -1},         {"&H8000", -32768},     {"&O177777", -1},
+            {"&O100000", -32768}, {"&H10000", 65536},     {"&HFFFFFFFF", -1},     {"&H80000000", -2147483648.0},
+            {"&H100000000", 4294967296.0}};
+        for (const auto& [text, number] : prefixed) QCOMPARE(NumberFromText(text), std::optional(number));
+        QCOMPARE(int(CInt(QStringLiteral("&HFFFF"))), -1);
+        QCOMPARE(int(CInt(QStringLiteral("&H8000"))), -32768);
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, CInt(QStringLiteral("&H10000")));  // overflow, as before
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         QCOMPARE(NumberFromText("2,5"), std::optional(2.5));
         QCOMPARE(NumberFromText("1.000"), std::optional(1000.0));

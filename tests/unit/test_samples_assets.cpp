@@ -47,7 +47,7 @@ private slots:
     }
 
     void iconIsASquareWithTransparentCorners() {
-        const QImage icon(Assets + QStringLiteral("/quorvane.png"));
+        const QImage icon(Assets + QStringLiteral("/icons/hicolor/128x128/apps/quorvane.png"));
         QCOMPARE(icon.size(), QSize(128, 128));
         QVERIFY(icon.hasAlphaChannel());
         QCOMPARE(qAlpha(icon.pixel(0, 0)), 0);

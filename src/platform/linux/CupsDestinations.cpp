@@ -11,13 +11,20 @@ QString Description(const cups_dest_t* dest) {
 }  // namespace
 
 void ThrowUnreachable() {
+    if (cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)
+        throw RuntimeError(68, QStringLiteral("Device unavailable: the printing system (CUPS) is not running, so "
+                                              "no printer can be used. Start it with \"sudo systemctl start "
+                                              "cups\" and start Quorvane again."));
     throw RuntimeError(68, QStringLiteral("Device unavailable: the printing system cannot be asked (%1)")
                                .arg(QString::fromUtf8(cupsLastErrorString())));
 }
 
+// No destinations at all is a normal state (a fresh machine); a scheduler that does not answer is not.
 Destinations::Destinations() {
     count_ = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests_);
-    if (count_ == 0 && cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE) ThrowUnreachable();
+    if (count_ > 0 || cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE || cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND)
+        return;
+    ThrowUnreachable();
 }
 
 std::vector<cups_dest_t*> Destinations::queues() const {

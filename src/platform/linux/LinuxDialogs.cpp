@@ -84,8 +84,10 @@ QString SelectionResult(const QStringList& paths) {
 QString LinuxDialogs::showOpen(QWidget* owner, const OpenFileRequest& request) {
     QFileDialog dialog(owner, request.dialogTitle);
     dialog.setFileMode((request.flags & 512) ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    // The desktop's own dialog where it offers one (a portal or its platform theme), Qt's otherwise.
+    // The filter list shows each description as the program gives it, not the patterns behind it.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilters(NameFiltersFrom(request.filter));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     const QString result = SelectionResult(dialog.selectedFiles());
@@ -97,7 +99,6 @@ QString LinuxDialogs::browseForFolder(QWidget* owner, const QString& title, cons
     QFileDialog dialog(owner, title, initial);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (!initial.isEmpty()) dialog.selectFile(initial);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first();
