@@ -82,9 +82,10 @@ ipp_t* GetJobs(int firstId, const std::vector<const char*>& attributes, Response
 }  // namespace
 
 QString CupsPrinters::refusal(const QString& name) {
+    const Destinations dests;  // a scheduler that cannot be asked says so itself
     QByteArray queue;
     try {
-        queue = Destinations().queueNamed(name)->name;
+        queue = dests.queueNamed(name)->name;
     } catch (const RuntimeError&) {
         return QStringLiteral("the printer is not installed (any more)");
     }
