@@ -1,0 +1,169 @@
+#include "DocumentWork.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QTemporaryFile>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "doclist/PathHelpers.h"
+#include "printing/ConfirmJob.h"
+#include "printing/PrintRun.h"
+#include "printing/Writer.h"
+
+namespace {
+const QString PdfExportFilter = QStringLiteral("writer_pdf_Export");
+
+// The office's duplex modes (com.sun.star.view.DuplexMode): off, long edge, short edge.
+const QMap<QString, short> DuplexModes{{QStringLiteral("one-sided"), 1},
+                                       {QStringLiteral("two-sided-long-edge"), 2},
+                                       {QStringLiteral("two-sided-short-edge"), 3}};
+
+bool isPdf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(5) == "%PDF-";
+}
+}  // namespace
+
+DocumentWork::DocumentWork(Platform platform, Destination destination, PrintOptions options, int renewAfter)
+    : platform_(platform), destination_(std::move(destination)), options_(std::move(options)), renewAfter_(renewAfter) {
+    platform_.office.setTargetQueue(destination_.queue);
+}
+
+// A document the office cannot load, or loads only as plain text while its name claims a document
+// format, throws with the office's reason.
+std::shared_ptr<OfficeObject> DocumentWork::load(const QString& path) {
+    if (!IsExistingFile(platform_.files, path))
+        throw RuntimeError(Err::fileNotFound().number, QStringLiteral("no such document (or not a regular file)"));
+    // Asked afresh for every document: an office that has died or hung is then replaced.
+    serviceManager_ = platform_.office.createServiceManager();
+    const auto desktop = Use(serviceManager_).createInstance(QStringLiteral("com.sun.star.frame.Desktop"));
+    const QList<PropertyValue> hidden{NewPropertyValue(platform_, QStringLiteral("Hidden"), true)};
+    return Use(desktop).loadComponentFromURL(FileUrl(path), QStringLiteral("_blank"), 0, hidden);
+}
+
+void DocumentWork::closeDocument(std::shared_ptr<OfficeObject>& document) {
+    if (!document) return;
+    try {
+        document->close(true);
+    } catch (const RuntimeError&) {
+        // An office that has gone took the document with it; the next document gets a fresh one.
+    }
+    document.reset();
+}
+
+// An office is renewed after a number of documents, so that its memory cannot grow without bound.
+void DocumentWork::countDocument() {
+    if (renewAfter_ <= 0 || ++sinceRenewal_ < renewAfter_) return;
+    sinceRenewal_ = 0;
+    serviceManager_.reset();
+    platform_.office.shutdown();
+}
+
+QList<PropertyValue> DocumentWork::printOptions() {
+    QList<PropertyValue> options;
+    if (options_.copies > 1) {
+        options << NewPropertyValue(platform_, QStringLiteral("CopyCount"), short(options_.copies))
+                << NewPropertyValue(platform_, QStringLiteral("Collate"), true);
+    }
+    if (!options_.pages.isEmpty()) options << NewPropertyValue(platform_, QStringLiteral("Pages"), options_.pages);
+    if (!options_.sides.isEmpty())
+        options << NewPropertyValue(platform_, QStringLiteral("DuplexMode"), DuplexModes.value(options_.sides));
+    return options;
+}
+
+void DocumentWork::printLoaded(OfficeObject& document, const QString& path, DocumentResult& result) {
+    const auto dispatcher = Use(serviceManager_).createInstance(QStringLiteral("com.sun.star.frame.DispatchHelper"));
+    const auto frame = Use(document.getCurrentController()).getFrame();
+    const int newestBefore = platform_.printers.newestJobId();
+    const QList<PropertyValue> options = printOptions();
+    if (options.isEmpty())
+        Use(dispatcher).executeDispatch(Use(frame), QStringLiteral(".uno:PrintDefault"), {}, 0, {});
+    else
+        document.print(options);
+    const SentJob job = ConfirmJob(platform_, document, GetFileName(path), destination_.printer, newestBefore);
+    result.printer = job.printer;
+    result.job = job.id;
+    ReportWaitingJob(platform_, job, GetFileName(path));
+}
+
+DocumentResult DocumentWork::print(const QString& path, const Turn& printTurn) {
+    DocumentResult result{path};
+    QElapsedTimer timer;
+    timer.start();
+    std::shared_ptr<OfficeObject> document;
+    QString failure;
+    try {
+        document = load(path);
+        try {
+            result.pages = document->pageCount();
+        } catch (const RuntimeError&) {
+            // The page count is a courtesy of the report.
+        }
+    } catch (const RuntimeError& e) {
+        failure = e.description;
+    }
+    printTurn([&] {
+        if (!document) return;
+        try {
+            printLoaded(*document, path, result);
+        } catch (const RuntimeError& e) {
+            failure = e.description;
+        }
+    });
+    closeDocument(document);
+    result.outcome = failure.isEmpty() ? DocumentResult::Outcome::Printed : DocumentResult::Outcome::Failed;
+    result.reason = failure;
+    result.seconds = timer.nsecsElapsed() / 1e9;
+    countDocument();
+    return result;
+}
+
+DocumentResult DocumentWork::writePdf(const QString& path, const QString& pdfPath, PendingFiles& pending) {
+    DocumentResult result{path};
+    QElapsedTimer timer;
+    timer.start();
+    std::shared_ptr<OfficeObject> document;
+    // A name of its own beside the PDF: the PDF appears whole, by a rename, or not at all.
+    QTemporaryFile temporary(QFileInfo(pdfPath).absolutePath() + QStringLiteral("/.quorvane-XXXXXX.pdf.part"));
+    try {
+        document = load(path);
+        try {
+            result.pages = document->pageCount();
+        } catch (const RuntimeError&) {
+        }
+        if (!temporary.open())
+            throw RuntimeError(Err::permissionDenied().number,
+                               QStringLiteral("cannot write in \"%1\": %2").arg(QFileInfo(pdfPath).absolutePath(), temporary.errorString()));
+        pending.add(temporary.fileName());
+        temporary.close();
+        const QList<PropertyValue> properties{
+            NewPropertyValue(platform_, QStringLiteral("FilterName"), PdfExportFilter),
+            NewPropertyValue(platform_, QStringLiteral("Overwrite"), true)};
+        Use(document).storeToURL(FileUrl(temporary.fileName()), properties);
+        if (!isPdf(temporary.fileName()))
+            throw RuntimeError(Err::permissionDenied().number, QStringLiteral("the office wrote no PDF"));
+        if (std::rename(QFile::encodeName(temporary.fileName()).constData(), QFile::encodeName(pdfPath).constData()) != 0)
+            throw RuntimeError(Err::permissionDenied().number,
+                               QStringLiteral("cannot name the PDF \"%1\": %2").arg(pdfPath, QString::fromLocal8Bit(std::strerror(errno))));
+        temporary.setAutoRemove(false);
+        result.outcome = DocumentResult::Outcome::Written;
+        result.pdf = pdfPath;
+    } catch (const RuntimeError& e) {
+        result.outcome = DocumentResult::Outcome::Failed;
+        result.reason = e.description;
+    }
+    if (!temporary.fileName().isEmpty()) pending.remove(temporary.fileName());
+    closeDocument(document);
+    result.seconds = timer.nsecsElapsed() / 1e9;
+    countDocument();
+    return result;
+}
+
+void DocumentWork::shutdown() {
+    serviceManager_.reset();
+    platform_.office.shutdown();
+}
