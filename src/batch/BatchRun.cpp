@@ -99,10 +99,11 @@ int RunBatch(BatchPlatform& shared, const BatchOptions& options) {
     if (documents.isEmpty()) throw UsageFault{QStringLiteral("No documents found in the paths given.")};
     const QStringList pdfPaths = destination.pdf ? PlanPdfPaths(documents, pdfFolder, platform.runtime.now()) : QStringList();
 
-    RunState state(documents, options.jsonFile, ::isatty(options.jsonFile == QStringLiteral("-") ? 2 : 1));
-    OnInterrupt([&state](int signal) {
-        state.abandon(QStringLiteral("interrupted"), 128 + signal);
-    });
+    // Shared with the interrupt's thread, which may outlive the run.
+    const auto runState = std::make_shared<RunState>(documents, pdfPaths, options.jsonFile,
+                                                        ::isatty(options.jsonFile == QStringLiteral("-") ? 2 : 1));
+    RunState& state = *runState;
+    OnInterrupt([runState](int signal) { runState->abandon(QStringLiteral("interrupted"), 128 + signal); });
     QList<QThread*> offices;
     for (int i = 0; i < officeCount(options, documents.size()); ++i) {
         offices << QThread::create([&] { work(shared, state, options, destination, documents, pdfPaths); });

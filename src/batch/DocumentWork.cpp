@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 
 #include "doclist/PathHelpers.h"
 #include "printing/ConfirmJob.h"
@@ -17,16 +18,39 @@
 namespace {
 const QString PdfExportFilter = QStringLiteral("writer_pdf_Export");
 
-// The office's duplex modes (com.sun.star.view.DuplexMode): off, long edge, short edge.
+// The office's duplex modes (com.sun.star.view.DuplexMode, 16-bit): off, long edge, short edge.
 const QMap<QString, short> DuplexModes{{QStringLiteral("one-sided"), 1},
                                        {QStringLiteral("two-sided-long-edge"), 2},
                                        {QStringLiteral("two-sided-short-edge"), 3}};
+
+// The permissions a new file gets from the user's umask; the temporary file was made for the user alone.
+QFile::Permissions newFilePermissions() {
+    static const mode_t mask = [] {
+        const mode_t m = ::umask(0);
+        ::umask(m);
+        return m;
+    }();
+    const mode_t mode = 0666 & ~mask;
+    QFile::Permissions p;
+    if (mode & S_IRUSR) p |= QFile::ReadOwner | QFile::ReadUser;
+    if (mode & S_IWUSR) p |= QFile::WriteOwner | QFile::WriteUser;
+    if (mode & S_IRGRP) p |= QFile::ReadGroup;
+    if (mode & S_IWGRP) p |= QFile::WriteGroup;
+    if (mode & S_IROTH) p |= QFile::ReadOther;
+    if (mode & S_IWOTH) p |= QFile::WriteOther;
+    return p;
+}
 
 bool isPdf(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) && file.read(5) == "%PDF-";
 }
 }  // namespace
+
+QString RenameFile(const QString& from, const QString& to) {
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0) return {};
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
 
 DocumentWork::DocumentWork(Platform platform, Destination destination, PrintOptions options, int renewAfter)
     : platform_(platform), destination_(std::move(destination)), options_(std::move(options)), renewAfter_(renewAfter) {
@@ -38,8 +62,15 @@ DocumentWork::DocumentWork(Platform platform, Destination destination, PrintOpti
 std::shared_ptr<OfficeObject> DocumentWork::load(const QString& path) {
     if (!IsExistingFile(platform_.files, path))
         throw RuntimeError(Err::fileNotFound().number, QStringLiteral("no such document (or not a regular file)"));
-    // Asked afresh for every document: an office that has died or hung is then replaced.
-    serviceManager_ = platform_.office.createServiceManager();
+    // Asked afresh for every document: an office that has died or hung is then replaced. An office
+    // that could not be started (a busy machine, a profile being made) is no fault of the document's:
+    // it gets a second start.
+    try {
+        serviceManager_ = platform_.office.createServiceManager();
+    } catch (const RuntimeError& e) {
+        if (e.number != Err::cannotCreateObject().number) throw;
+        serviceManager_ = platform_.office.createServiceManager();
+    }
     const auto desktop = Use(serviceManager_).createInstance(QStringLiteral("com.sun.star.frame.Desktop"));
     const QList<PropertyValue> hidden{NewPropertyValue(platform_, QStringLiteral("Hidden"), true)};
     return Use(desktop).loadComponentFromURL(FileUrl(path), QStringLiteral("_blank"), 0, hidden);
@@ -66,12 +97,12 @@ void DocumentWork::countDocument() {
 QList<PropertyValue> DocumentWork::printOptions() {
     QList<PropertyValue> options;
     if (options_.copies > 1) {
-        options << NewPropertyValue(platform_, QStringLiteral("CopyCount"), short(options_.copies))
+        options << NewPropertyValue(platform_, QStringLiteral("CopyCount"), options_.copies)
                 << NewPropertyValue(platform_, QStringLiteral("Collate"), true);
     }
     if (!options_.pages.isEmpty()) options << NewPropertyValue(platform_, QStringLiteral("Pages"), options_.pages);
     if (!options_.sides.isEmpty())
-        options << NewPropertyValue(platform_, QStringLiteral("DuplexMode"), DuplexModes.value(options_.sides));
+        options << NewPropertyValue(platform_, QStringLiteral("DuplexMode"), QVariant::fromValue(DuplexModes.value(options_.sides)));
     return options;
 }
 
@@ -146,9 +177,10 @@ DocumentResult DocumentWork::writePdf(const QString& path, const QString& pdfPat
         Use(document).storeToURL(FileUrl(temporary.fileName()), properties);
         if (!isPdf(temporary.fileName()))
             throw RuntimeError(Err::permissionDenied().number, QStringLiteral("the office wrote no PDF"));
-        if (std::rename(QFile::encodeName(temporary.fileName()).constData(), QFile::encodeName(pdfPath).constData()) != 0)
-            throw RuntimeError(Err::permissionDenied().number,
-                               QStringLiteral("cannot name the PDF \"%1\": %2").arg(pdfPath, QString::fromLocal8Bit(std::strerror(errno))));
+        temporary.setPermissions(newFilePermissions());
+        const QString failure = pending.publish(temporary.fileName(), pdfPath);
+        if (!failure.isEmpty())
+            throw RuntimeError(Err::permissionDenied().number, QStringLiteral("cannot name the PDF \"%1\": %2").arg(pdfPath, failure));
         temporary.setAutoRemove(false);
         result.outcome = DocumentResult::Outcome::Written;
         result.pdf = pdfPath;

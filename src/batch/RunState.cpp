@@ -35,8 +35,9 @@ void endChildProcesses() {
 }
 }  // namespace
 
-RunState::RunState(const QStringList& documents, const QString& reportFile, bool terminal)
+RunState::RunState(const QStringList& documents, const QStringList& pdfPaths, const QString& reportFile, bool terminal)
     : documents_(documents),
+      pdfPaths_(pdfPaths),
       reportFile_(reportFile),
       finished_(documents.size(), false),
       progress_(progressStream(reportFile), terminal, int(documents.size()),
@@ -83,14 +84,30 @@ void RunState::add(const QString& path) {
     pending_.insert(path);
 }
 
+QString RunState::publish(const QString& temporary, const QString& name) {
+    std::lock_guard lock(mutex_);
+    const QString failure = RenameFile(temporary, name);
+    if (failure.isEmpty()) published_.insert(name);
+    pending_.remove(temporary);
+    return failure;
+}
+
 void RunState::remove(const QString& path) {
     std::lock_guard lock(mutex_);
     pending_.remove(path);
 }
 
 int RunState::finishLocked(const QString& skippedWhy) {
-    for (qsizetype i = 0; i < results_.size(); ++i)
-        if (!finished_[i]) results_[i].reason = skippedWhy;
+    for (qsizetype i = 0; i < results_.size(); ++i) {
+        if (finished_[i]) continue;
+        // A PDF whose document was stopped between its naming and its report is whole all the same.
+        if (i < pdfPaths_.size() && published_.contains(pdfPaths_[i])) {
+            results_[i].outcome = DocumentResult::Outcome::Written;
+            results_[i].pdf = pdfPaths_[i];
+        } else {
+            results_[i].reason = skippedWhy;
+        }
+    }
     progress_.summary(results_);
     if (!writeReport(reportFile_, ReportJson(results_))) {
         std::fprintf(stderr, "quorvane-batch: cannot write the report \"%s\"\n", qUtf8Printable(reportFile_));

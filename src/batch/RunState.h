@@ -13,7 +13,8 @@
 // results, the progress shown, and the partly written PDFs. Any thread.
 class RunState : public PendingFiles {
 public:
-    RunState(const QStringList& documents, const QString& reportFile, bool terminal);
+    // pdfPaths: the PDF of each document in a PDF run, else empty.
+    RunState(const QStringList& documents, const QStringList& pdfPaths, const QString& reportFile, bool terminal);
 
     // The position of the next document nobody works on yet; -1 when all are taken.
     int take();
@@ -21,8 +22,9 @@ public:
     void inTurn(int position, const std::function<void()>& print);
     void done(int position, const DocumentResult& result);
 
-    void add(const QString& path) override;
-    void remove(const QString& path) override;
+    void add(const QString& temporary) override;
+    QString publish(const QString& temporary, const QString& name) override;
+    void remove(const QString& temporary) override;
 
     // Writes the report (documents not done as skipped, for `why`), shows the summary, and returns
     // the exit status.
@@ -33,7 +35,7 @@ public:
 
 private:
     int finishLocked(const QString& skippedWhy);
-    QStringList documents_;
+    QStringList documents_, pdfPaths_;
     QString reportFile_;
     QElapsedTimer timer_;
     std::mutex mutex_;
@@ -41,6 +43,6 @@ private:
     int next_ = 0, turn_ = 0;
     QList<DocumentResult> results_;
     QList<bool> finished_;
-    QSet<QString> pending_;
+    QSet<QString> pending_, published_;
     Progress progress_;
 };

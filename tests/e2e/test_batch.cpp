@@ -176,7 +176,10 @@ private slots:
         // The office either asks the scheduler for two copies or renders them itself.
         QVERIFY2(copies == QStringLiteral("2") || printedPages == 4,
                  qPrintable(QStringLiteral("copies %1, pages %2").arg(copies).arg(printedPages)));
-        QCOMPARE(jobAttribute(job, "sides"), QStringLiteral("two-sided-long-edge"));
+        // The office names the duplex mode as a printer-driver option, which a driver's queue turns into "sides".
+        QVERIFY2(jobAttribute(job, "sides") == QStringLiteral("two-sided-long-edge") ||
+                     jobAttribute(job, "Duplex") == QStringLiteral("DuplexNoTumble"),
+                 qPrintable(jobAttribute(job, "Duplex")));
     }
 
     // Two documents of one name: two PDFs, neither replacing the other, each with its own text; no
@@ -211,7 +214,9 @@ private slots:
         const QString killed = document(QStringLiteral("killed.odt"), pages, odt::Pages::OneParagraphEach);
         const QString before = document(QStringLiteral("before.odt")), after = document(QStringLiteral("after.odt"));
         const int gamma = jobsOn(QStringLiteral("Gamma"));
-        const Run r = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), before, corrupt, killed, after},
+        // One office, so that the kill hits the long document's office alone.
+        const Run r = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), QStringLiteral("--jobs"), QStringLiteral("1"),
+                           before, corrupt, killed, after},
                           [](QProcess& p) {
                               // Once the corrupt document is reported, the long one is in the office.
                               QVERIFY(PrivateCupsd::waitFor([&] {
@@ -222,7 +227,7 @@ private slots:
                               for (const qint64 pid : OfficeProcesses()) ::kill(pid_t(pid), SIGKILL);
                           });
         QCOMPARE(r.status, 1);
-        QCOMPARE(r.outcomes(), QStringLiteral("printed failed failed printed"));
+        QVERIFY2(r.outcomes() == QStringLiteral("printed failed failed printed"), qPrintable(r.out));
         QVERIFY(!r.document(1)["reason"].toString().isEmpty());
         QVERIFY(!r.document(2)["reason"].toString().isEmpty());
         QVERIFY(cups->waitUntilIdle(60000));

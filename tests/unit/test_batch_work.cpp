@@ -9,6 +9,7 @@ namespace {
 struct NoPending : PendingFiles {
     QStringList added;
     void add(const QString& path) override { added << path; }
+    QString publish(const QString& temporary, const QString& name) override { return RenameFile(temporary, name); }
     void remove(const QString&) override {}
 };
 
