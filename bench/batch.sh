@@ -19,6 +19,7 @@ cupsd=$here/../tests/e2e/cupsd/private-cupsd.sh
 work=$(mktemp -d /tmp/quorvane-bench-batch-XXXXXX)
 cleanup() { "$cupsd" stop "$work/cups" >/dev/null 2>&1 || true; rm -rf "$work"; }
 trap cleanup EXIT
+chmod 0755 "$work"  # the scheduler's backends run as lp and must reach its folder
 mkdir -p "$work/cups" "$work/home"
 eval "$("$cupsd" start "$work/cups")"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
@@ -30,8 +31,16 @@ soffice_profile="-env:UserInstallation=file://$work/soffice-profile"
 
 now() { date +%s.%N; }
 kept() { find "$work/cups/jobs/Alpha" -type f ! -name '*.part' ! -name '.seq' | wc -l; }
-# Waits until the queue has kept `1` jobs in all.
-wait_kept() { while [ "$(kept)" -lt "$1" ]; do sleep 0.05; done; }
+# Waits until the queue has kept $1 jobs in all; says so when the scheduler is done short of them.
+wait_kept() {
+    while [ "$(kept)" -lt "$1" ]; do
+        if [ -z "$(lpstat -o)" ] && [ "$(kept)" -lt "$1" ]; then
+            echo "batch.sh: the queue kept $(kept) of $1 jobs; see $work/cups/log/error_log" >&2
+            return
+        fi
+        sleep 0.05
+    done
+}
 
 # Profiles are made once, before anything is timed.
 soffice --headless "$soffice_profile" --convert-to pdf --outdir "$work/warm-out" "$work/warm"/*.odt >/dev/null 2>&1

@@ -14,6 +14,6 @@ Answer ConsoleDialogs::messageBox(QWidget*, const MessageBoxRequest& request) {
 
 std::unique_ptr<Office> BatchPlatform::newOffice() const { return LoadOffice(ProgramFolder()); }
 
-Platform BatchPlatform::with(Office& office) {
-    return {dialogs_, settings_, registry_, printers_, office, shell_, files_, runtime_, ProgramFolder()};
+Platform BatchPlatform::with(Office& office, FileSystem& files) {
+    return {dialogs_, settings_, registry_, printers_, office, shell_, files, runtime_, ProgramFolder()};
 }

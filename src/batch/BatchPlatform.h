@@ -19,15 +19,15 @@ public:
     QString browseForFolder(QWidget*, const QString&, const QString&) override { return {}; }
 };
 
-// This machine's platform for the command: everything but the office is shared by all its offices,
-// and each office gets a platform of its own over them.
+// This machine's platform for the command: the parts without state are shared by all its offices;
+// each office's thread brings its office and its file system (which remembers its last listing).
 class BatchPlatform {
 public:
     // An office of its own: a private office process on a profile no other office uses.
     std::unique_ptr<Office> newOffice() const;
-    Platform with(Office& office);
+    Platform with(Office& office, FileSystem& files);
     // For the work before the offices start: finding the printer and the documents.
-    Platform withoutOffice() { return with(noOffice_); }
+    Platform withoutOffice() { return with(noOffice_, files_); }
 
 private:
     class NoOffice : public Office {

@@ -20,7 +20,8 @@ namespace {
 void work(BatchPlatform& shared, RunState& state, const BatchOptions& options, const Destination& destination,
           const QStringList& documents, const QStringList& pdfPaths) {
     const std::unique_ptr<Office> office = shared.newOffice();
-    DocumentWork worker(shared.with(*office), destination, {options.copies, options.pages, options.sides},
+    LinuxFileSystem files;
+    DocumentWork worker(shared.with(*office, files), destination, {options.copies, options.pages, options.sides},
                         options.renewAfter);
     for (int position = state.take(); position >= 0; position = state.take()) {
         const QString& path = documents[position];

@@ -57,6 +57,13 @@ DocumentWork::DocumentWork(Platform platform, Destination destination, PrintOpti
     platform_.office.setTargetQueue(destination_.queue);
 }
 
+// The bridge builds the office's struct for a name and a value; one is asked for once, the others
+// are its copies, which saves the office a round trip for every property of every document.
+PropertyValue DocumentWork::property(const QString& name, const QVariant& value) {
+    if (structType_.isEmpty()) return {structType_ = NewPropertyValue(platform_, name, value).typeName, name, value};
+    return {structType_, name, value};
+}
+
 // A document the office cannot load, or loads only as plain text while its name claims a document
 // format, throws with the office's reason.
 std::shared_ptr<OfficeObject> DocumentWork::load(const QString& path) {
@@ -72,7 +79,7 @@ std::shared_ptr<OfficeObject> DocumentWork::load(const QString& path) {
         serviceManager_ = platform_.office.createServiceManager();
     }
     const auto desktop = Use(serviceManager_).createInstance(QStringLiteral("com.sun.star.frame.Desktop"));
-    const QList<PropertyValue> hidden{NewPropertyValue(platform_, QStringLiteral("Hidden"), true)};
+    const QList<PropertyValue> hidden{property(QStringLiteral("Hidden"), true)};
     return Use(desktop).loadComponentFromURL(FileUrl(path), QStringLiteral("_blank"), 0, hidden);
 }
 
@@ -97,12 +104,12 @@ void DocumentWork::countDocument() {
 QList<PropertyValue> DocumentWork::printOptions() {
     QList<PropertyValue> options;
     if (options_.copies > 1) {
-        options << NewPropertyValue(platform_, QStringLiteral("CopyCount"), options_.copies)
-                << NewPropertyValue(platform_, QStringLiteral("Collate"), true);
+        options << property(QStringLiteral("CopyCount"), options_.copies)
+                << property(QStringLiteral("Collate"), true);
     }
-    if (!options_.pages.isEmpty()) options << NewPropertyValue(platform_, QStringLiteral("Pages"), options_.pages);
+    if (!options_.pages.isEmpty()) options << property(QStringLiteral("Pages"), options_.pages);
     if (!options_.sides.isEmpty())
-        options << NewPropertyValue(platform_, QStringLiteral("DuplexMode"), QVariant::fromValue(DuplexModes.value(options_.sides)));
+        options << property(QStringLiteral("DuplexMode"), QVariant::fromValue(DuplexModes.value(options_.sides)));
     return options;
 }
 
@@ -172,8 +179,8 @@ DocumentResult DocumentWork::writePdf(const QString& path, const QString& pdfPat
         pending.add(temporary.fileName());
         temporary.close();
         const QList<PropertyValue> properties{
-            NewPropertyValue(platform_, QStringLiteral("FilterName"), PdfExportFilter),
-            NewPropertyValue(platform_, QStringLiteral("Overwrite"), true)};
+            property(QStringLiteral("FilterName"), PdfExportFilter),
+            property(QStringLiteral("Overwrite"), true)};
         Use(document).storeToURL(FileUrl(temporary.fileName()), properties);
         if (!isPdf(temporary.fileName()))
             throw RuntimeError(Err::permissionDenied().number, QStringLiteral("the office wrote no PDF"));

@@ -54,6 +54,7 @@ public:
     void shutdown();
 
 private:
+    PropertyValue property(const QString& name, const QVariant& value);
     std::shared_ptr<OfficeObject> load(const QString& path);
     // The office's print options for the run's --copies, --pages and --sides; none by default.
     QList<PropertyValue> printOptions();
@@ -67,4 +68,5 @@ private:
     int renewAfter_;
     int sinceRenewal_ = 0;
     std::shared_ptr<OfficeObject> serviceManager_;
+    QString structType_;
 };
