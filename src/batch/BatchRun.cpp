@@ -26,7 +26,7 @@ void work(BatchPlatform& shared, RunState& state, const BatchOptions& options, c
     for (int position = state.take(); position >= 0; position = state.take()) {
         const QString& path = documents[position];
         const DocumentResult result =
-            destination.pdf ? worker.writePdf(path, pdfPaths[position], state)
+            destination.pdf ? worker.writePdf(path, pdfPaths[position], state.pdfs())
                             : worker.print(path, [&](const std::function<void()>& print) { state.inTurn(position, print); });
         state.done(position, result);
     }

@@ -4,10 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QTemporaryFile>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <sys/stat.h>
 
 #include "doclist/PathHelpers.h"
@@ -46,11 +42,6 @@ bool isPdf(const QString& path) {
     return file.open(QIODevice::ReadOnly) && file.read(5) == "%PDF-";
 }
 }  // namespace
-
-QString RenameFile(const QString& from, const QString& to) {
-    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0) return {};
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
 
 DocumentWork::DocumentWork(Platform platform, Destination destination, PrintOptions options, int renewAfter)
     : platform_(platform), destination_(std::move(destination)), options_(std::move(options)), renewAfter_(renewAfter) {
@@ -165,37 +156,35 @@ DocumentResult DocumentWork::writePdf(const QString& path, const QString& pdfPat
     QElapsedTimer timer;
     timer.start();
     std::shared_ptr<OfficeObject> document;
-    // A name of its own beside the PDF: the PDF appears whole, by a rename, or not at all.
-    QTemporaryFile temporary(QFileInfo(pdfPath).absolutePath() + QStringLiteral("/.quorvane-XXXXXX.pdf.part"));
+    QString temporary;
     try {
         document = load(path);
         try {
             result.pages = document->pageCount();
         } catch (const RuntimeError&) {
+            // The page count is a courtesy of the report.
         }
-        if (!temporary.open())
-            throw RuntimeError(Err::permissionDenied().number,
-                               QStringLiteral("cannot write in \"%1\": %2").arg(QFileInfo(pdfPath).absolutePath(), temporary.errorString()));
-        pending.add(temporary.fileName());
-        temporary.close();
-        const QList<PropertyValue> properties{
-            property(QStringLiteral("FilterName"), PdfExportFilter),
-            property(QStringLiteral("Overwrite"), true)};
-        Use(document).storeToURL(FileUrl(temporary.fileName()), properties);
-        if (!isPdf(temporary.fileName()))
-            throw RuntimeError(Err::permissionDenied().number, QStringLiteral("the office wrote no PDF"));
-        temporary.setPermissions(newFilePermissions());
-        const QString failure = pending.publish(temporary.fileName(), pdfPath);
-        if (!failure.isEmpty())
-            throw RuntimeError(Err::permissionDenied().number, QStringLiteral("cannot name the PDF \"%1\": %2").arg(pdfPath, failure));
-        temporary.setAutoRemove(false);
+        const QString folder = QFileInfo(pdfPath).absolutePath();
+        QString why;
+        temporary = pending.reserve(folder, &why);
+        if (temporary.isEmpty())
+            throw RuntimeError(Err::permissionDenied().number, QStringLiteral("cannot write in \"%1\": %2").arg(folder, why));
+        const QList<PropertyValue> properties{property(QStringLiteral("FilterName"), PdfExportFilter),
+                                              property(QStringLiteral("Overwrite"), true)};
+        Use(document).storeToURL(FileUrl(temporary), properties);
+        if (!isPdf(temporary)) throw RuntimeError(Err::permissionDenied().number, QStringLiteral("the office wrote no PDF"));
+        QFile::setPermissions(temporary, newFilePermissions());
+        why = pending.publish(temporary, pdfPath);
+        if (!why.isEmpty())
+            throw RuntimeError(Err::permissionDenied().number, QStringLiteral("cannot name the PDF \"%1\": %2").arg(pdfPath, why));
+        temporary.clear();
         result.outcome = DocumentResult::Outcome::Written;
         result.pdf = pdfPath;
     } catch (const RuntimeError& e) {
         result.outcome = DocumentResult::Outcome::Failed;
         result.reason = e.description;
     }
-    if (!temporary.fileName().isEmpty()) pending.remove(temporary.fileName());
+    if (!temporary.isEmpty()) pending.discard(temporary);
     closeDocument(document);
     result.seconds = timer.nsecsElapsed() / 1e9;
     countDocument();

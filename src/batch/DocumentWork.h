@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+#include "batch/PendingFiles.h"
 #include "batch/Report.h"
 #include "platform/Platform.h"
 
@@ -20,21 +21,6 @@ struct PrintOptions {
     QString pages;
     QString sides;
 };
-
-// The run's PDFs while they are written, so that an interrupted run removes those not yet whole and
-// reports those that are. Any thread.
-class PendingFiles {
-public:
-    virtual ~PendingFiles() = default;
-    virtual void add(const QString& temporary) = 0;
-    // Gives the whole PDF its name (replacing an older file of that name); no interruption comes in
-    // between. The empty text, or why it failed.
-    virtual QString publish(const QString& temporary, const QString& name) = 0;
-    virtual void remove(const QString& temporary) = 0;
-};
-
-// Renames a file, replacing one of the new name: the empty text, or why it failed.
-QString RenameFile(const QString& from, const QString& to);
 
 // One office's work on the documents given to it, one after the other. A document that does not
 // load, a hung or crashed office, a printer that refuses the job: that document fails, and the next

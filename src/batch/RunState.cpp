@@ -79,29 +79,11 @@ void RunState::done(int position, const DocumentResult& result) {
     progress_.finished(position + 1, result);
 }
 
-void RunState::add(const QString& path) {
-    std::lock_guard lock(mutex_);
-    pending_.insert(path);
-}
-
-QString RunState::publish(const QString& temporary, const QString& name) {
-    std::lock_guard lock(mutex_);
-    const QString failure = RenameFile(temporary, name);
-    if (failure.isEmpty()) published_.insert(name);
-    pending_.remove(temporary);
-    return failure;
-}
-
-void RunState::remove(const QString& path) {
-    std::lock_guard lock(mutex_);
-    pending_.remove(path);
-}
-
 int RunState::finishLocked(const QString& skippedWhy) {
     for (qsizetype i = 0; i < results_.size(); ++i) {
         if (finished_[i]) continue;
         // A PDF whose document was stopped between its naming and its report is whole all the same.
-        if (i < pdfPaths_.size() && published_.contains(pdfPaths_[i])) {
+        if (i < pdfPaths_.size() && pdfs_.isPublished(pdfPaths_[i])) {
             results_[i].outcome = DocumentResult::Outcome::Written;
             results_[i].pdf = pdfPaths_[i];
         } else {
@@ -124,7 +106,7 @@ int RunState::finish() {
 void RunState::abandon(const QString& why, int exitStatus) {
     std::unique_lock lock(mutex_);  // held until the end: no office thread goes on meanwhile
     endChildProcesses();
-    for (const QString& path : std::as_const(pending_)) QFile::remove(path);
+    pdfs_.removeAll();
     std::fprintf(stderr, "\nquorvane-batch: %s\n", qUtf8Printable(why));
     finishLocked(why);
     std::fflush(nullptr);

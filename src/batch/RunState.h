@@ -10,8 +10,8 @@
 #include "batch/Report.h"
 
 // What the offices of one run share: which document comes next, whose turn it is to print, the
-// results, the progress shown, and the partly written PDFs. Any thread.
-class RunState : public PendingFiles {
+// results, the progress shown, and the PDFs being written. Any thread.
+class RunState {
 public:
     // pdfPaths: the PDF of each document in a PDF run, else empty.
     RunState(const QStringList& documents, const QStringList& pdfPaths, const QString& reportFile, bool terminal);
@@ -22,9 +22,7 @@ public:
     void inTurn(int position, const std::function<void()>& print);
     void done(int position, const DocumentResult& result);
 
-    void add(const QString& temporary) override;
-    QString publish(const QString& temporary, const QString& name) override;
-    void remove(const QString& temporary) override;
+    PendingFiles& pdfs() { return pdfs_; }
 
     // Writes the report (documents not done as skipped, for `why`), shows the summary, and returns
     // the exit status.
@@ -43,6 +41,6 @@ private:
     int next_ = 0, turn_ = 0;
     QList<DocumentResult> results_;
     QList<bool> finished_;
-    QSet<QString> pending_, published_;
+    PendingFiles pdfs_;
     Progress progress_;
 };

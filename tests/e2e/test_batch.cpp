@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QtTest>
 #include <csignal>
+#include <sys/stat.h>
 #include <cups/cups.h>
 #include <optional>
 
@@ -100,6 +101,7 @@ private slots:
         QVERIFY(cups->started());
         QVERIFY(cups->addQueue(QStringLiteral("Gamma"), QStringLiteral("Gamma Laser")));
         qputenv("QUORVANE_OFFICE_TIMEOUT", "20");
+        ::umask(022);
     }
 
     // Folders contribute their trees as the window's add-folder action does, files come where they
@@ -196,6 +198,8 @@ private slots:
         QVERIFY(cups->jobText(out + QStringLiteral("/report.pdf")).contains(QStringLiteral("First report")));
         QVERIFY(cups->jobText(out + QStringLiteral("/report (2).pdf")).contains(QStringLiteral("Second report")));
         QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), (QStringList{"report (2).pdf", "report.pdf"}));
+        // Readable as any file the user makes (umask 022), not only as a temporary file.
+        QVERIFY(QFileInfo(out + QStringLiteral("/report.pdf")).permissions() & QFile::ReadOther);
     }
 
     // A corrupt document, an office killed in the middle of a document and a printer that rejects

@@ -6,13 +6,6 @@
 #include "batch/DocumentWork.h"
 
 namespace {
-struct NoPending : PendingFiles {
-    QStringList added;
-    void add(const QString& path) override { added << path; }
-    QString publish(const QString& temporary, const QString& name) override { return RenameFile(temporary, name); }
-    void remove(const QString&) override {}
-};
-
 struct Work {
     FakePlatform fake;
     QTemporaryDir dir;
@@ -98,7 +91,7 @@ private slots:
     void aPdfIsWrittenWholeOrNotAtAll() {
         Work w;
         DocumentWork worker = w.worker();
-        NoPending pending;
+        PendingFiles pending;
         const QString pdf = w.dir.filePath("out/a.pdf");
         QDir().mkpath(w.dir.filePath("out"));
         const DocumentResult written = worker.writePdf(w.document("a.odt"), pdf, pending);
@@ -107,14 +100,28 @@ private slots:
         QFile file(pdf);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().startsWith("%PDF-"));
-        QCOMPARE(pending.added.size(), 1);
-        QVERIFY(pending.added.first().startsWith(w.dir.filePath("out/.")));
+        QVERIFY(pending.isPublished(pdf));
         QVERIFY(w.fake.logOf({"office storeToURL"}).first().contains("FilterName=writer_pdf_Export"));
 
         w.fake.office.failing = {"storeToURL"};
         const DocumentResult failed = worker.writePdf(w.document("b.odt"), w.dir.filePath("out/b.pdf"), pending);
         QCOMPARE(failed.outcome, DocumentResult::Outcome::Failed);
         QCOMPARE(QDir(w.dir.filePath("out")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.pdf"});
+    }
+
+    // Ctrl-C removes the PDFs not yet whole; a PDF whose export ends afterwards gets no name, and no
+    // new one is begun.
+    void anInterruptionLeavesNoPartialPdf() {
+        QTemporaryDir dir;
+        PendingFiles pending;
+        QString why;
+        const QString half = pending.reserve(dir.path(), &why);
+        QVERIFY(QFileInfo(half).fileName().startsWith(QLatin1Char('.')) && QFile::exists(half));
+        pending.removeAll();
+        QVERIFY(!QFile::exists(half));
+        QVERIFY(pending.reserve(dir.path(), &why).isEmpty());
+        QVERIFY(!pending.publish(half, dir.filePath("late.pdf")).isEmpty());
+        QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
 };
 
