@@ -56,8 +56,8 @@ PropertyValue DocumentWork::property(const QString& name, const QVariant& value)
 }
 
 // A document the office cannot load, or loads only as plain text while its name claims a document
-// format, throws with the office's reason.
-std::shared_ptr<OfficeObject> DocumentWork::load(const QString& path) {
+// format, throws with the office's reason. The result gets the document's pages.
+std::shared_ptr<OfficeObject> DocumentWork::load(const QString& path, DocumentResult& result) {
     if (!IsExistingFile(platform_.files, path))
         throw RuntimeError(Err::fileNotFound().number, QStringLiteral("no such document (or not a regular file)"));
     // Asked afresh for every document: an office that has died or hung is then replaced. An office
@@ -71,7 +71,13 @@ std::shared_ptr<OfficeObject> DocumentWork::load(const QString& path) {
     }
     const auto desktop = Use(serviceManager_).createInstance(QStringLiteral("com.sun.star.frame.Desktop"));
     const QList<PropertyValue> hidden{property(QStringLiteral("Hidden"), true)};
-    return Use(desktop).loadComponentFromURL(FileUrl(path), QStringLiteral("_blank"), 0, hidden);
+    auto document = Use(desktop).loadComponentFromURL(FileUrl(path), QStringLiteral("_blank"), 0, hidden);
+    try {
+        result.pages = document->pageCount();
+    } catch (const RuntimeError&) {
+        // The page count is a courtesy of the report.
+    }
+    return document;
 }
 
 void DocumentWork::closeDocument(std::shared_ptr<OfficeObject>& document) {
@@ -126,12 +132,7 @@ DocumentResult DocumentWork::print(const QString& path, const Turn& printTurn) {
     std::shared_ptr<OfficeObject> document;
     QString failure;
     try {
-        document = load(path);
-        try {
-            result.pages = document->pageCount();
-        } catch (const RuntimeError&) {
-            // The page count is a courtesy of the report.
-        }
+        document = load(path, result);
     } catch (const RuntimeError& e) {
         failure = e.description;
     }
@@ -158,12 +159,7 @@ DocumentResult DocumentWork::writePdf(const QString& path, const QString& pdfPat
     std::shared_ptr<OfficeObject> document;
     QString temporary;
     try {
-        document = load(path);
-        try {
-            result.pages = document->pageCount();
-        } catch (const RuntimeError&) {
-            // The page count is a courtesy of the report.
-        }
+        document = load(path, result);
         const QString folder = QFileInfo(pdfPath).absolutePath();
         QString why;
         temporary = pending.reserve(folder, &why);

@@ -41,7 +41,7 @@ public:
 
 private:
     PropertyValue property(const QString& name, const QVariant& value);
-    std::shared_ptr<OfficeObject> load(const QString& path);
+    std::shared_ptr<OfficeObject> load(const QString& path, DocumentResult& result);
     // The office's print options for the run's --copies, --pages and --sides; none by default.
     QList<PropertyValue> printOptions();
     void printLoaded(OfficeObject& document, const QString& path, DocumentResult& result);
