@@ -34,6 +34,13 @@ public:
     // Document: the state of its last print command. Throws RuntimeError when the office is gone, or
     // hangs (it neither answers nor works; it is then ended).
     virtual PrintJobState printJobState() { throw Err::notSupported(); }
+    // Document: prints it with options (CopyCount, Pages, DuplexMode...) on the target queue, as the
+    // print command does; printJobState() then follows the job.
+    virtual void print(const QList<PropertyValue>&) { throw Err::notSupported(); }
+    // Document: writes it to url through the export filter the properties name (FilterName...).
+    virtual void storeToURL(const QString&, const QList<PropertyValue>&) { throw Err::notSupported(); }
+    // Document: its number of pages as laid out now.
+    virtual int pageCount() { throw Err::notSupported(); }
     // Dispatch helper
     virtual QVariant executeDispatch(OfficeObject&, const QString&, const QString&, qint16,
                                      const QList<PropertyValue>&) { throw Err::notSupported(); }

@@ -3,58 +3,13 @@
 #include <QDir>
 
 #include "app/Trap.h"
-#include "doclist/PathHelpers.h"
 #include "printing/Inform.h"
+#include "printing/PdfNames.h"
 #include "printing/modRegStuff.h"
 
 QString OutputFolder;
 
 namespace {
-const QString PdfSuffix = QStringLiteral(".pdf");
-// The classic cut of the whole path to 251 characters kept it within the path limit; here the limit
-// that matters is 255 bytes for one name, so the name is cut to fit with its ".pdf".
-constexpr qsizetype NameBytes = 255;
-
-// Characters a file name cannot hold on the systems the PDFs travel to become blanks; quotes, '#'
-// and line breaks go.
-QString cleanName(QString name) {
-    for (const QChar c : QStringLiteral("<>/\\*:?|")) name.replace(c, QLatin1Char(' '));
-    for (const QChar c : QStringLiteral("'\"#\r\n")) name.remove(c);
-    return name;
-}
-
-// Leading and trailing spaces only, as the classic Trim.
-QString trimSpaces(const QString& text) {
-    qsizetype first = 0, last = text.size();
-    while (first < last && text[first] == QLatin1Char(' ')) ++first;
-    while (last > first && text[last - 1] == QLatin1Char(' ')) --last;
-    return text.mid(first, last - first);
-}
-
-// The longest start of text that takes at most `bytes` bytes in UTF-8, cut between characters.
-QString fitBytes(const QString& text, qsizetype bytes) {
-    qsizetype used = 0, end = 0;
-    while (end < text.size()) {
-        const qsizetype length = text[end].isHighSurrogate() && end + 1 < text.size() ? 2 : 1;
-        const qsizetype size = QStringView(text).mid(end, length).toUtf8().size();
-        if (used + size > bytes) break;
-        used += size;
-        end += length;
-    }
-    return text.left(end);
-}
-
-// folder/name.pdf with the name cut so that it fits one file name; a path in `keep` gets the
-// next free "name (2).pdf", "name (3).pdf"...
-QString pdfPath(const QString& folder, const QString& name, const QSet<QString>& keep) {
-    for (int copy = 1;; ++copy) {
-        const QString mark = copy == 1 ? QString() : QStringLiteral(" (%1)").arg(copy);
-        const qsizetype room = NameBytes - PdfSuffix.size() - mark.toUtf8().size();
-        const QString path = NormalizePath(folder + QLatin1Char('/') + fitBytes(name, room) + mark + PdfSuffix);
-        if (!keep.contains(path)) return path;
-    }
-}
-
 // No folder chosen since the start (the printer box was switched to the PDF printer during a
 // run, or the folder text was emptied): the folder window's own default, not the root. The text is
 // free: "~" is the home folder, and a relative folder lies below it, not below whatever folder the
@@ -112,8 +67,8 @@ void CheckPdfPrinter(Platform& platform) {
 QString CreatePDF_File(Platform& platform, const QString& baseName, qint32 ordinal, QSet<QString>& keep) {
     Trap trap(platform, MainProject + QStringLiteral(".PDFprint.CreatePDF_File"));
     QString name, folder, path;
-    trap(100, [&] { name = cleanName(baseName); });
-    trap(132, [&] { name = trimSpaces(name); });
+    trap(100, [&] { name = CleanPdfName(baseName); });
+    trap(132, [&] { name = TrimSpaces(name); });
     if (trap.test(134, [&] { return name.isEmpty(); }))
         trap(136, [&] {
             name = QStringLiteral("PrintOut") + platform.runtime.now().toString(QStringLiteral("yyyyMMddhhmmss")) +
@@ -121,7 +76,7 @@ QString CreatePDF_File(Platform& platform, const QString& baseName, qint32 ordin
         });
     trap(138, [&] { folder = existingFolder(outputFolderOrDefault(platform)); });
     trap(140, [&] {
-        path = pdfPath(folder, name, keep);
+        path = PdfPath(folder, name, keep);
         keep.insert(path);
     });
     // The key is a registry key, not a path: its separator stays the registry's own.

@@ -1,4 +1,6 @@
 #include "FakePlatform.h"
+#include <QFile>
+#include <QUrl>
 
 namespace {
 QString settingsKey(const QString& app, const QString& section, const QString& key) {
@@ -204,6 +206,20 @@ public:
         return {};
     }
     PrintJobState printJobState() override { return office_.lastPrint; }
+    void print(const QList<PropertyValue>& options) override {
+        office_.call(QStringLiteral("print"), properties(options));
+        office_.print();
+    }
+    // Writes a small PDF where the export was asked to write one.
+    void storeToURL(const QString& url, const QList<PropertyValue>& props) override {
+        office_.call(QStringLiteral("storeToURL"), QStringList{url, properties(props)}.join(QStringLiteral(", ")));
+        QFile file(QUrl(url).toLocalFile());
+        if (!file.open(QIODevice::WriteOnly) || file.write("%PDF-1.7\n%%EOF\n") < 0) throw Err::permissionDenied();
+    }
+    int pageCount() override {
+        office_.call(QStringLiteral("pageCount"), {});
+        return 1;
+    }
 
 private:
     FakeOffice& office_;

@@ -8,9 +8,12 @@
 #include <com/sun/star/frame/XDispatchProvider.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
 #include <com/sun/star/view/XPrintJobBroadcaster.hpp>
+#include <com/sun/star/view/XPrintable.hpp>
 
 #include "LoadedAsText.h"
 #include "PrinterRouting.h"
@@ -110,6 +113,27 @@ PrintJobState UnoObject::printJobState() {
         throw RuntimeError(OfficeErr::Exception, QStringLiteral("The office stopped working on the print job without "
                                                                 "handing it to the printing system."));
     return state;
+}
+
+void UnoObject::print(const QList<PropertyValue>& options) {
+    session_->call([&] {
+        const Reference<css::frame::XFrame> frame = as<css::frame::XModel>()->getCurrentController()->getFrame();
+        RouteToQueue(frame, session_->targetQueue);
+        watchPrintJob(frame);
+        as<css::view::XPrintable>()->print(toSequence(options));
+    });
+}
+
+void UnoObject::storeToURL(const QString& url, const QList<PropertyValue>& properties) {
+    session_->call([&] { as<css::frame::XStorable>()->storeToURL(toOUString(url), toSequence(properties)); });
+}
+
+// The view knows the layout's page count; the document's own statistics may be those of its last save.
+int UnoObject::pageCount() {
+    return session_->call([&] {
+        const Reference<css::beans::XPropertySet> view(as<css::frame::XModel>()->getCurrentController(), UNO_QUERY_THROW);
+        return int(view->getPropertyValue("PageCount").get<sal_Int32>());
+    });
 }
 
 void UnoObject::watchPrintJob(const Reference<css::frame::XFrame>& frame) {

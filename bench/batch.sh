@@ -1,0 +1,95 @@
+#!/bin/sh
+# quorvane-batch against LibreOffice's own batch modes, measured in one run on the same documents:
+#   to a queue:  quorvane-batch --printer Alpha (--jobs 1, --jobs 2)  vs  one `soffice --headless -p`
+#   to PDF:      quorvane-batch --pdf DIR (--jobs 1, --jobs 2)       vs  one `soffice --headless --convert-to pdf`
+# Each paper run counts until the scheduler has kept every job; the command confirms each job itself.
+# Then the peak memory (VmHWM) of each office over a longer PDF run.
+# Runs as root (a private CUPS scheduler of its own; this machine's printers are untouched). Build first.
+# Usage: bench/batch.sh [BUILD_DIR] [DOCUMENTS] [MEMORY_DOCUMENTS]   (defaults: build, 200, 500)
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:-$here/../build}
+count=${2:-200}
+memory_count=${3:-500}
+batch=$build/program/quorvane-batch
+cupsd=$here/../tests/e2e/cupsd/private-cupsd.sh
+[ "$(id -u)" -eq 0 ] || { echo "batch.sh: must run as root (private CUPS scheduler)" >&2; exit 1; }
+[ -x "$batch" ] || { echo "batch.sh: no $batch; build it first" >&2; exit 1; }
+
+work=$(mktemp -d /tmp/quorvane-bench-batch-XXXXXX)
+cleanup() { "$cupsd" stop "$work/cups" >/dev/null 2>&1 || true; rm -rf "$work"; }
+trap cleanup EXIT
+chmod 0755 "$work"  # the scheduler's backends run as lp and must reach its folder
+mkdir -p "$work/cups" "$work/home"
+eval "$("$cupsd" start "$work/cups")"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+export XDG_CACHE_HOME="$work/home/.cache" LANG=C.UTF-8
+lpoptions -d Alpha >/dev/null
+python3 "$here/batch/make-docs.py" "$work/docs" "$count"
+python3 "$here/batch/make-docs.py" "$work/warm" 2
+soffice_profile="-env:UserInstallation=file://$work/soffice-profile"
+
+now() { date +%s.%N; }
+kept() { find "$work/cups/jobs/Alpha" -type f ! -name '*.part' ! -name '.seq' | wc -l; }
+# Waits until the queue has kept $1 jobs in all; says so when the scheduler is done short of them.
+wait_kept() {
+    while [ "$(kept)" -lt "$1" ]; do
+        if [ -z "$(lpstat -o)" ] && [ "$(kept)" -lt "$1" ]; then
+            echo "batch.sh: the queue kept $(kept) of $1 jobs; see $work/cups/log/error_log" >&2
+            return
+        fi
+        sleep 0.05
+    done
+}
+
+# Profiles are made once, before anything is timed.
+soffice --headless "$soffice_profile" --convert-to pdf --outdir "$work/warm-out" "$work/warm"/*.odt >/dev/null 2>&1
+"$batch" --jobs 2 --pdf "$work/warm-out" "$work/warm" >/dev/null
+
+paper() {  # label, command...: seconds until every document's job is kept
+    label=$1; shift
+    expect=$(( $(kept) + count ))
+    start=$(now)
+    "$@" >/dev/null 2>&1
+    wait_kept "$expect"
+    echo "$(now) - $start" | bc -l
+}
+pdf() {  # label, command...: seconds until every PDF is written
+    label=$1; shift
+    start=$(now)
+    "$@" >/dev/null 2>&1
+    echo "$(now) - $start" | bc -l
+}
+
+so_p=$(paper soffice soffice --headless "$soffice_profile" -p "$work/docs"/*.odt)
+qb_p1=$(paper batch1 "$batch" --printer Alpha --jobs 1 "$work/docs")
+qb_p2=$(paper batch2 "$batch" --printer Alpha --jobs 2 "$work/docs")
+so_d=$(pdf soffice soffice --headless "$soffice_profile" --convert-to pdf --outdir "$work/so-pdf" "$work/docs"/*.odt)
+qb_d1=$(pdf batch1 "$batch" --jobs 1 --pdf "$work/pdf1" "$work/docs")
+qb_d2=$(pdf batch2 "$batch" --jobs 2 --pdf "$work/pdf2" "$work/docs")
+[ "$(ls "$work/pdf2" | wc -l)" -eq "$count" ] || echo "batch.sh: --jobs 2 wrote $(ls "$work/pdf2" | wc -l) PDFs, not $count" >&2
+
+report() {  # what, reference seconds, jobs 1 seconds, jobs 2 seconds
+    printf '%s, %d documents:\n' "$1" "$count"
+    printf '  soffice (one process)   %7.2f s  %6.1f documents/s\n' "$2" "$(echo "$count / $2" | bc -l)"
+    printf '  quorvane-batch --jobs 1 %7.2f s  %6.1f documents/s  %.2fx soffice\n' "$3" "$(echo "$count / $3" | bc -l)" "$(echo "$2 / $3" | bc -l)"
+    printf '  quorvane-batch --jobs 2 %7.2f s  %6.1f documents/s  %.2fx soffice\n' "$4" "$(echo "$count / $4" | bc -l)" "$(echo "$2 / $4" | bc -l)"
+}
+report "To queue Alpha, every job kept" "$so_p" "$qb_p1" "$qb_p2"
+report "To PDF" "$so_d" "$qb_d1" "$qb_d2"
+
+# Peak memory of each office: sampled while a --jobs 2 PDF run of MEMORY_DOCUMENTS goes on.
+python3 "$here/batch/make-docs.py" "$work/many" "$memory_count"
+"$batch" --jobs 2 --pdf "$work/many-pdf" "$work/many" >/dev/null 2>&1 &
+run=$!
+: >"$work/hwm"
+while kill -0 "$run" 2>/dev/null; do
+    for pid in $(pgrep -f "soffice.bin.*$work/home" || true); do
+        hwm=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status" 2>/dev/null || true)
+        [ -n "$hwm" ] && echo "$pid $hwm" >>"$work/hwm"
+    done
+    sleep 0.5
+done
+wait "$run" || true
+printf 'Peak memory (VmHWM) of each office over %d documents, --jobs 2:\n' "$memory_count"
+sort -k1,1n -k2,2n "$work/hwm" | awk '{peak[$1] = $2} END {for (p in peak) printf "  office %s: %d MiB\n", p, peak[p] / 1024}'

@@ -1,0 +1,35 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+// What one run of the command is asked to do, as its command line says.
+struct BatchOptions {
+    QStringList paths;         // documents and folders, in the order given (--from lines in their place)
+    QString extension = QStringLiteral("odt");  // of the files a folder contributes; "*" for all
+    QString printer;           // a printer's name, queue or class; empty: the user's default printer
+    QString pdfFolder;         // set: PDF files into this folder instead of paper
+    QString jsonFile;          // set: the report goes there ("-": standard output)
+    int copies = 1;
+    QString pages;             // a page range as the office takes it ("1-3,5"); empty: all
+    QString sides;             // one-sided, two-sided-long-edge, two-sided-short-edge; empty: the printer's
+    int jobs = 0;              // offices at once; 0: one per processor core
+    int renewAfter = 0;        // documents per office before a fresh one; 0: never
+};
+
+// The outcome of reading the command line: options, or a message for the user and the exit status
+// (0 for --help and --version, which print their text; 2 for a fault of usage).
+struct ParsedCommandLine {
+    std::optional<BatchOptions> options;
+    QString message;
+    int exitStatus = 0;
+};
+
+// Reads arguments (the program's name first). `readList` gives the lines of a --from file ("-":
+// standard input), or nothing when it cannot be read.
+ParsedCommandLine ParseCommandLine(const QStringList& arguments,
+                                   const std::function<std::optional<QStringList>(const QString&)>& readList);
+
+// The lines of a --from file: one path a line, blank lines and a trailing CR ignored.
+std::optional<QStringList> ReadPathList(const QString& file);

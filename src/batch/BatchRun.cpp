@@ -1,0 +1,118 @@
+#include "BatchRun.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+#include <QThread>
+#include <algorithm>
+#include <memory>
+#include <unistd.h>
+
+#include "batch/Interrupt.h"
+#include "batch/RunState.h"
+#include "doclist/FolderDocuments.h"
+#include "doclist/PathHelpers.h"
+#include "printing/PdfNames.h"
+
+namespace {
+// One office: a thread of its own that creates the office, works on documents until none are left,
+// and ends it. The office's process is bound to the thread that started it.
+void work(BatchPlatform& shared, RunState& state, const BatchOptions& options, const Destination& destination,
+          const QStringList& documents, const QStringList& pdfPaths) {
+    const std::unique_ptr<Office> office = shared.newOffice();
+    LinuxFileSystem files;
+    DocumentWork worker(shared.with(*office, files), destination, {options.copies, options.pages, options.sides},
+                        options.renewAfter);
+    for (int position = state.take(); position >= 0; position = state.take()) {
+        const QString& path = documents[position];
+        const DocumentResult result =
+            destination.pdf ? worker.writePdf(path, pdfPaths[position], state.pdfs())
+                            : worker.print(path, [&](const std::function<void()>& print) { state.inTurn(position, print); });
+        state.done(position, result);
+    }
+    worker.shutdown();
+}
+
+int officeCount(const BatchOptions& options, qsizetype documents) {
+    const int wanted = options.jobs > 0 ? options.jobs : std::max(1, QThread::idealThreadCount());
+    return int(std::clamp<qsizetype>(documents, 1, wanted));
+}
+}  // namespace
+
+QStringList CollectDocuments(Platform& platform, const QStringList& paths, const QString& extension) {
+    QStringList documents;
+    for (const QString& given : paths) {
+        const QString path = QDir::cleanPath(QFileInfo(given).absoluteFilePath());
+        if (IsFolder(platform.files, path))
+            documents += FolderDocuments(platform, path == QStringLiteral("/") ? QString() : path, extension);
+        else
+            documents << path;
+    }
+    return documents;
+}
+
+Destination ResolvePrinter(Printers& printers, const QString& name) {
+    QString wanted = name;
+    if (wanted.isEmpty()) {
+        wanted = printers.defaultPrinter();
+        if (wanted.isEmpty()) throw UsageFault{QStringLiteral("No --printer given, and you have no default printer.")};
+    }
+    const QStringList installed = printers.installedPrinters();
+    for (const QString& printer : installed)
+        if (printer == wanted) return {printer, printers.queueOf(printer)};
+    for (const QString& printer : installed)
+        if (printers.queueOf(printer) == wanted) return {printer, wanted};
+    throw UsageFault{QStringLiteral("--printer: there is no printer \"%1\"; the printers are: %2.")
+                         .arg(wanted, installed.isEmpty() ? QStringLiteral("none") : installed.join(QStringLiteral(", ")))};
+}
+
+QStringList PlanPdfPaths(const QStringList& documents, const QString& folder, const QDateTime& now) {
+    QSet<QString> keep(documents.begin(), documents.end());
+    QStringList paths;
+    for (qsizetype i = 0; i < documents.size(); ++i) {
+        QString name = TrimSpaces(CleanPdfName(GetFileName(RemoveExtension(documents[i]))));
+        if (name.isEmpty())
+            name = QStringLiteral("PrintOut") + now.toString(QStringLiteral("yyyyMMddhhmmss")) + QString::number(i + 1);
+        const QString path = PdfPath(folder, name, keep);
+        keep.insert(path);
+        paths << path;
+    }
+    return paths;
+}
+
+int RunBatch(BatchPlatform& shared, const BatchOptions& options) {
+    Destination destination;
+    QString pdfFolder;
+    if (!options.pdfFolder.isEmpty()) {
+        destination.pdf = true;
+        pdfFolder = QDir::cleanPath(QFileInfo(options.pdfFolder).absoluteFilePath());
+        if (!QDir().mkpath(pdfFolder)) throw UsageFault{QStringLiteral("--pdf: cannot create the folder \"%1\".").arg(pdfFolder)};
+    }
+    Platform platform = shared.withoutOffice();
+    if (!destination.pdf) {
+        try {
+            destination = ResolvePrinter(platform.printers, options.printer);
+        } catch (const RuntimeError& e) {
+            throw UsageFault{e.description};
+        }
+    }
+    const QStringList documents = CollectDocuments(platform, options.paths, options.extension);
+    if (documents.isEmpty()) throw UsageFault{QStringLiteral("No documents found in the paths given.")};
+    const QStringList pdfPaths = destination.pdf ? PlanPdfPaths(documents, pdfFolder, platform.runtime.now()) : QStringList();
+
+    // Shared with the interrupt's thread, which may outlive the run.
+    const auto runState = std::make_shared<RunState>(documents, pdfPaths, options.jsonFile,
+                                                        ::isatty(options.jsonFile == QStringLiteral("-") ? 2 : 1));
+    RunState& state = *runState;
+    OnInterrupt([runState](int signal) { runState->abandon(QStringLiteral("interrupted"), 128 + signal); });
+    QList<QThread*> offices;
+    for (int i = 0; i < officeCount(options, documents.size()); ++i) {
+        offices << QThread::create([&] { work(shared, state, options, destination, documents, pdfPaths); });
+        offices.last()->start();
+    }
+    for (QThread* office : offices) {
+        office->wait();
+        delete office;
+    }
+    return state.finish();
+}

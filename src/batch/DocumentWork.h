@@ -1,0 +1,58 @@
+#pragma once
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "batch/PendingFiles.h"
+#include "batch/Report.h"
+#include "platform/Platform.h"
+
+// Where the run's documents go: a printer (its name as the printing system shows it, and its queue),
+// or PDF files.
+struct Destination {
+    QString printer;
+    QString queue;
+    bool pdf = false;
+};
+
+// The office's print options for each document; empty or 1: the printer's own.
+struct PrintOptions {
+    int copies = 1;
+    QString pages;
+    QString sides;
+};
+
+// One office's work on the documents given to it, one after the other. A document that does not
+// load, a hung or crashed office, a printer that refuses the job: that document fails, and the next
+// one gets a fresh office when this one is gone.
+class DocumentWork {
+public:
+    DocumentWork(Platform platform, Destination destination, PrintOptions options, int renewAfter);
+
+    // Prints one document on the destination; `printTurn` runs the print command and its confirmation
+    // in turn with the other offices (the jobs reach the printer in list order) and must be called
+    // exactly once, also when the document did not load (then with nothing to print).
+    using Turn = std::function<void(const std::function<void()>& print)>;
+    DocumentResult print(const QString& path, const Turn& printTurn);
+    // Writes the document's PDF to pdfPath: exported to a temporary file beside it, then renamed.
+    DocumentResult writePdf(const QString& path, const QString& pdfPath, PendingFiles& pending);
+    // Ends this worker's office.
+    void shutdown();
+
+private:
+    PropertyValue property(const QString& name, const QVariant& value);
+    std::shared_ptr<OfficeObject> load(const QString& path, DocumentResult& result);
+    // The office's print options for the run's --copies, --pages and --sides; none by default.
+    QList<PropertyValue> printOptions();
+    void printLoaded(OfficeObject& document, const QString& path, DocumentResult& result);
+    void closeDocument(std::shared_ptr<OfficeObject>& document);
+    void countDocument();
+
+    Platform platform_;
+    Destination destination_;
+    PrintOptions options_;
+    int renewAfter_;
+    int sinceRenewal_ = 0;
+    std::shared_ptr<OfficeObject> serviceManager_;
+    QString structType_;
+};

@@ -1,0 +1,64 @@
+#include "Progress.h"
+
+#include "doclist/PathHelpers.h"
+
+namespace {
+QString duration(double seconds) {
+    const qint64 s = qint64(seconds + 0.5);
+    return s >= 3600 ? QStringLiteral("%1:%2:%3").arg(s / 3600).arg(s / 60 % 60, 2, 10, QLatin1Char('0')).arg(s % 60, 2, 10, QLatin1Char('0'))
+                     : QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
+}
+}  // namespace
+
+Progress::Progress(std::FILE* out, bool terminal, int total, std::function<double()> elapsedSeconds)
+    : out_(out), terminal_(terminal), total_(total), elapsed_(std::move(elapsedSeconds)) {}
+
+QString Progress::line(int position, int total, const DocumentResult& r) {
+    QString text = QStringLiteral("%1/%2 %3 %4").arg(position).arg(total).arg(OutcomeName(r.outcome), r.path);
+    switch (r.outcome) {
+        case DocumentResult::Outcome::Printed:
+            text += QStringLiteral(" on %1 as job %2").arg(r.printer).arg(r.job);
+            break;
+        case DocumentResult::Outcome::Written: text += QStringLiteral(" to %1").arg(r.pdf); break;
+        default: text += QStringLiteral(": %1").arg(r.reason);
+    }
+    return text + QStringLiteral(" (%1 s)").arg(r.seconds, 0, 'f', 2);
+}
+
+QString Progress::statusLine(int done, int total, const QString& name, double elapsedSeconds) {
+    QString text = QStringLiteral("%1/%2 %3").arg(done).arg(total).arg(name);
+    if (done > 0 && elapsedSeconds > 0) {
+        const double rate = done / elapsedSeconds;
+        text += QStringLiteral("  %1 documents/s, %2 left").arg(rate, 0, 'f', 1).arg(duration((total - done) / rate));
+    }
+    return text;
+}
+
+void Progress::redraw() {
+    std::fprintf(out_, "\r\033[K%s", qUtf8Printable(statusLine(done_, total_, current_, elapsed_())));
+    std::fflush(out_);
+}
+
+void Progress::started(const QString& path) {
+    current_ = GetFileName(path);
+    if (terminal_) redraw();
+}
+
+void Progress::finished(int position, const DocumentResult& result) {
+    ++done_;
+    const bool failed = result.outcome == DocumentResult::Outcome::Failed;
+    if (!terminal_ || failed) {
+        std::fprintf(out_, "%s%s\n", terminal_ ? "\r\033[K" : "", qUtf8Printable(line(position, total_, result)));
+    }
+    if (terminal_) redraw();
+    std::fflush(out_);
+}
+
+void Progress::summary(const QList<DocumentResult>& results) {
+    int good = 0;
+    for (const DocumentResult& r : results) good += ExitStatus({r}) == 0;
+    if (terminal_) std::fprintf(out_, "\r\033[K");
+    std::fprintf(out_, "%d of %lld documents printed or written, %lld not, in %s.\n", good, qlonglong(results.size()),
+                 qlonglong(results.size() - good), qUtf8Printable(duration(elapsed_())));
+    std::fflush(out_);
+}

@@ -1,0 +1,32 @@
+#pragma once
+#include <QString>
+#include <cstdio>
+#include <functional>
+
+#include "batch/Report.h"
+
+// What the user sees while the run goes on. On a terminal one line that is redrawn: documents done
+// of all, the current name, the rate and the time left; failures are written above it. Elsewhere
+// (a log, a pipe) one line per finished document.
+class Progress {
+public:
+    // elapsedSeconds: the time since the run started.
+    Progress(std::FILE* out, bool terminal, int total, std::function<double()> elapsedSeconds);
+    void started(const QString& path);
+    void finished(int position, const DocumentResult& result);
+    // Ends the redrawn line, if any, and says how the run went.
+    void summary(const QList<DocumentResult>& results);
+
+    // One finished document as a line of its own.
+    static QString line(int position, int total, const DocumentResult& result);
+    // The redrawn line: done/all, name, rate and time left.
+    static QString statusLine(int done, int total, const QString& name, double elapsedSeconds);
+
+private:
+    void redraw();
+    std::FILE* out_;
+    bool terminal_;
+    int total_, done_ = 0;
+    QString current_;
+    std::function<double()> elapsed_;
+};

@@ -1,0 +1,46 @@
+#pragma once
+#include <QElapsedTimer>
+#include <QSet>
+#include <QStringList>
+#include <condition_variable>
+#include <mutex>
+
+#include "batch/DocumentWork.h"
+#include "batch/Progress.h"
+#include "batch/Report.h"
+
+// What the offices of one run share: which document comes next, whose turn it is to print, the
+// results, the progress shown, and the PDFs being written. Any thread.
+class RunState {
+public:
+    // pdfPaths: the PDF of each document in a PDF run, else empty.
+    RunState(const QStringList& documents, const QStringList& pdfPaths, const QString& reportFile, bool terminal);
+
+    // The position of the next document nobody works on yet; -1 when all are taken.
+    int take();
+    // Runs print when every document before `position` has had its turn.
+    void inTurn(int position, const std::function<void()>& print);
+    void done(int position, const DocumentResult& result);
+
+    PendingFiles& pdfs() { return pdfs_; }
+
+    // Writes the report (documents not done as skipped, for `why`), shows the summary, and returns
+    // the exit status.
+    int finish();
+    // Ends the run at once, from any thread: no partly written PDF is left, the report says what was
+    // done, and the program exits with the status.
+    [[noreturn]] void abandon(const QString& why, int exitStatus);
+
+private:
+    int finishLocked(const QString& skippedWhy);
+    QStringList documents_, pdfPaths_;
+    QString reportFile_;
+    QElapsedTimer timer_;
+    std::mutex mutex_;
+    std::condition_variable turnChanged_;
+    int next_ = 0, turn_ = 0;
+    QList<DocumentResult> results_;
+    QList<bool> finished_;
+    PendingFiles pdfs_;
+    Progress progress_;
+};

@@ -1,0 +1,293 @@
+// quorvane-batch as a user runs it: the built program against the real office and a private scheduler,
+// every job read back from the queue that kept it, every PDF by its text, the report by its JSON.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+#include <csignal>
+#include <sys/stat.h>
+#include <cups/cups.h>
+#include <optional>
+
+#include "OdtWriter.h"
+#include "RealPlatform.h"
+
+namespace {
+const QString Program = QStringLiteral(QUORVANE_PROGRAM_DIR "/quorvane-batch");
+
+struct Run {
+    int status = -1;
+    QString out, err;
+    QJsonArray documents;
+    QJsonObject document(int i) const { return documents.at(i).toObject(); }
+    QString outcomes() const {
+        QStringList list;
+        for (const auto& d : documents) list << d.toObject()["outcome"].toString();
+        return list.join(QLatin1Char(' '));
+    }
+};
+
+QString tool(const QString& program, const QStringList& args) {
+    QString out;
+    PrivateCupsd::runTool(program, args, &out);
+    return out;
+}
+
+// An attribute of a job, as the scheduler keeps it.
+QString jobAttribute(int job, const char* name) {
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    const QByteArray uri = "ipp://localhost/jobs/" + QByteArray::number(job);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri.constData());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, name);
+    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    QString value;
+    if (ipp_attribute_t* a = response ? ippFindAttribute(response, name, IPP_TAG_ZERO) : nullptr) {
+        char text[256];
+        ippAttributeString(a, text, sizeof text);
+        value = QString::fromUtf8(text);
+    }
+    ippDelete(response);
+    return value;
+}
+
+int pdfPages(const QString& file) {
+    const QString info = tool(QStringLiteral("pdfinfo"), {file});
+    const QRegularExpression pages(QStringLiteral("Pages:\\s+(\\d+)"));
+    return pages.match(info).captured(1).toInt();
+}
+}  // namespace
+
+class BatchTest : public QObject {
+    Q_OBJECT
+    std::optional<PrivateHome> home;
+    std::unique_ptr<PrivateCupsd> cups;
+    QTemporaryDir docs;
+
+    QString document(const QString& relative, const QStringList& paragraphs,
+                     odt::Pages pages = odt::Pages::Flowing) {
+        const QString path = docs.filePath(relative);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        odt::write(path, paragraphs, {}, pages);
+        return path;
+    }
+    QString document(const QString& relative) { return document(relative, {QStringLiteral("Text of ") + relative}); }
+
+    Run run(const QStringList& args, const std::function<void(QProcess&)>& meanwhile = {}) {
+        Run r;
+        const QString report = docs.filePath(QStringLiteral("report.json"));
+        QFile::remove(report);
+        QProcess p;
+        p.start(Program, QStringList{QStringLiteral("--json"), report} + args);
+        if (!p.waitForStarted()) return r;
+        if (meanwhile) meanwhile(p);
+        if (!p.waitForFinished(300000)) p.kill();
+        p.waitForFinished();
+        r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = QString::fromUtf8(p.readAllStandardOutput());
+        r.err = QString::fromUtf8(p.readAllStandardError());
+        QFile json(report);
+        if (json.open(QIODevice::ReadOnly)) r.documents = QJsonDocument::fromJson(json.readAll()).object()["documents"].toArray();
+        return r;
+    }
+    int jobsOn(const QString& queue) const { return int(cups->keptJobs(queue).size()); }
+    QString textOf(const QString& queue, int index) const { return cups->jobText(cups->keptJobs(queue).value(index)); }
+
+private slots:
+    void initTestCase() {
+        home.emplace();
+        if (!PrivateCupsd::unavailableReason().isEmpty()) QSKIP(qPrintable(PrivateCupsd::unavailableReason()));
+        if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) QSKIP("LibreOffice is not installed");
+        cups = std::make_unique<PrivateCupsd>();
+        QVERIFY(cups->started());
+        QVERIFY(cups->addQueue(QStringLiteral("Gamma"), QStringLiteral("Gamma Laser")));
+        qputenv("QUORVANE_OFFICE_TIMEOUT", "20");
+        ::umask(022);
+    }
+
+    // Folders contribute their trees as the window's add-folder action does, files come where they
+    // are named, the same file twice prints twice; every job is its own document's, in list order,
+    // on the printer named by its description; the user's default printer stays as it was.
+    void aFolderTreeAndSingleFilesPrintInOrder() {
+        CupsPrinters().setDefaultPrinter(QStringLiteral("Beta"));
+        const QString first = document(QStringLiteral("first.odt"));
+        const QString last = document(QStringLiteral("last.odt"));
+        document(QStringLiteral("tree/a.odt"));
+        document(QStringLiteral("tree/sub/b.odt"));
+        document(QStringLiteral("tree/sub/deeper/c.odt"));
+        document(QStringLiteral("tree/other/d.ODT"));
+        document(QStringLiteral("tree/~lock.odt"));
+        document(QStringLiteral("tree/notes.txt"));
+        const int before = jobsOn(QStringLiteral("Gamma"));
+        const Run r = run({QStringLiteral("--printer"), QStringLiteral("Gamma Laser"), first, docs.filePath(QStringLiteral("tree")),
+                           last, first});
+        QVERIFY2(r.status == 0, qPrintable(r.out + r.err));
+        const QStringList expected{QStringLiteral("first.odt"), QStringLiteral("tree/a.odt"), QStringLiteral("tree/other/d.ODT"),
+                                   QStringLiteral("tree/sub/b.odt"), QStringLiteral("tree/sub/deeper/c.odt"),
+                                   QStringLiteral("last.odt"), QStringLiteral("first.odt")};
+        QCOMPARE(r.documents.size(), expected.size());
+        QCOMPARE(cups->waitForJobs(QStringLiteral("Gamma"), before + int(expected.size()), 60000).size(), before + expected.size());
+        for (int i = 0; i < expected.size(); ++i) {
+            QCOMPARE(r.document(i)["path"].toString(), docs.filePath(expected[i]));
+            QCOMPARE(r.document(i)["outcome"].toString(), QStringLiteral("printed"));
+            QCOMPARE(r.document(i)["printer"].toString(), QStringLiteral("Gamma Laser"));
+            QCOMPARE(r.document(i)["pages"].toInt(), 1);
+            QVERIFY2(textOf(QStringLiteral("Gamma"), before + i).contains(QStringLiteral("Text of ") + expected[i]),
+                     qPrintable(expected[i]));
+        }
+        QVERIFY(r.document(0)["job"].toInt() < r.document(6)["job"].toInt());
+        QCOMPARE(r.out.count(QLatin1Char('\n')), expected.size() + 1);  // a line each, and the summary
+        QCOMPARE(CupsPrinters().defaultPrinter(), QStringLiteral("Beta"));
+        QVERIFY(OfficeProcesses().isEmpty());
+    }
+
+    // A class spreads the jobs over its printers; each job is confirmed on the class.
+    void aClassOfTwoQueuesTakesTheJobs() {
+        QVERIFY(PrivateCupsd::runTool(QStringLiteral("lpadmin"), {"-p", "Alpha", "-c", "Both"}));
+        QVERIFY(PrivateCupsd::runTool(QStringLiteral("lpadmin"), {"-p", "Beta", "-c", "Both"}));
+        QVERIFY(PrivateCupsd::runTool(QStringLiteral("cupsenable"), {"Both"}));
+        QVERIFY(PrivateCupsd::runTool(QStringLiteral("cupsaccept"), {"Both"}));
+        const int before = jobsOn(QStringLiteral("Alpha")) + jobsOn(QStringLiteral("Beta"));
+        QStringList paths;
+        for (int i = 1; i <= 4; ++i) paths << document(QStringLiteral("class/%1.odt").arg(i));
+        const Run r = run(QStringList{QStringLiteral("--printer"), QStringLiteral("Both")} + paths);
+        QVERIFY2(r.status == 0, qPrintable(r.out + r.err));
+        for (int i = 0; i < 4; ++i) QCOMPARE(r.document(i)["printer"].toString(), QStringLiteral("Both"));
+        QVERIFY(cups->waitUntilIdle(60000));
+        QCOMPARE(jobsOn(QStringLiteral("Alpha")) + jobsOn(QStringLiteral("Beta")), before + 4);
+    }
+
+    // Copies, a page range and two-sided printing reach the job the printer keeps.
+    void printOptionsReachTheKeptJob() {
+        QStringList pages;
+        for (int page = 1; page <= 4; ++page) pages << QStringLiteral("Numbered page %1").arg(page);
+        const QString path = document(QStringLiteral("options.odt"), pages, odt::Pages::OneParagraphEach);
+        const int before = jobsOn(QStringLiteral("Gamma"));
+        const Run r = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), QStringLiteral("--copies"), QStringLiteral("2"),
+                           QStringLiteral("--pages"), QStringLiteral("2-3"), QStringLiteral("--sides"),
+                           QStringLiteral("two-sided-long-edge"), path});
+        QVERIFY2(r.status == 0, qPrintable(r.out + r.err));
+        QCOMPARE(cups->waitForJobs(QStringLiteral("Gamma"), before + 1, 60000).size(), before + 1);
+        const QString kept = cups->keptJobs(QStringLiteral("Gamma")).value(before);
+        const QString text = cups->jobText(kept);
+        QVERIFY2(!text.contains(QStringLiteral("Numbered page 1")) && text.contains(QStringLiteral("Numbered page 2")) &&
+                     text.contains(QStringLiteral("Numbered page 3")) && !text.contains(QStringLiteral("Numbered page 4")),
+                 qPrintable(text));
+        const int job = r.document(0)["job"].toInt();
+        const QString copies = jobAttribute(job, "copies");
+        const int printedPages = pdfPages(kept);
+        // The office either asks the scheduler for two copies or renders them itself.
+        QVERIFY2(copies == QStringLiteral("2") || printedPages == 4,
+                 qPrintable(QStringLiteral("copies %1, pages %2").arg(copies).arg(printedPages)));
+        // The office names the duplex mode as a printer-driver option, which a driver's queue turns into "sides".
+        QVERIFY2(jobAttribute(job, "sides") == QStringLiteral("two-sided-long-edge") ||
+                     jobAttribute(job, "Duplex") == QStringLiteral("DuplexNoTumble"),
+                 qPrintable(jobAttribute(job, "Duplex")));
+    }
+
+    // Two documents of one name: two PDFs, neither replacing the other, each with its own text; no
+    // temporary file stays behind.
+    void pdfsOfTwoDocumentsOfOneName() {
+        const QString out = docs.filePath(QStringLiteral("pdf-out"));
+        const QString one = document(QStringLiteral("x/report.odt"), {QStringLiteral("First report")});
+        const QString two = document(QStringLiteral("y/report.odt"), {QStringLiteral("Second report")});
+        const Run r = run({QStringLiteral("--pdf"), out, one, two});
+        QVERIFY2(r.status == 0, qPrintable(r.out + r.err));
+        QCOMPARE(r.outcomes(), QStringLiteral("written written"));
+        QCOMPARE(r.document(0)["pdf"].toString(), out + QStringLiteral("/report.pdf"));
+        QCOMPARE(r.document(1)["pdf"].toString(), out + QStringLiteral("/report (2).pdf"));
+        QVERIFY(cups->jobText(out + QStringLiteral("/report.pdf")).contains(QStringLiteral("First report")));
+        QVERIFY(cups->jobText(out + QStringLiteral("/report (2).pdf")).contains(QStringLiteral("Second report")));
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), (QStringList{"report (2).pdf", "report.pdf"}));
+        // Readable as any file the user makes (umask 022), not only as a temporary file.
+        QVERIFY(QFileInfo(out + QStringLiteral("/report.pdf")).permissions() & QFile::ReadOther);
+    }
+
+    // A corrupt document, an office killed in the middle of a document and a printer that rejects
+    // jobs: each document reported with its reason, the others printed, exit status 1.
+    void failuresAreReportedAndTheRunGoesOn() {
+        const QString corrupt = docs.filePath(QStringLiteral("corrupt.odt"));
+        {
+            QFile file(corrupt);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QFile good(document(QStringLiteral("source.odt")));
+            QVERIFY(good.open(QIODevice::ReadOnly));
+            file.write(good.readAll().left(300));  // a zip cut short
+        }
+        QStringList pages;
+        for (int page = 1; page <= 1500; ++page) pages << QStringLiteral("Long page %1").arg(page);
+        const QString killed = document(QStringLiteral("killed.odt"), pages, odt::Pages::OneParagraphEach);
+        const QString before = document(QStringLiteral("before.odt")), after = document(QStringLiteral("after.odt"));
+        const int gamma = jobsOn(QStringLiteral("Gamma"));
+        // One office, so that the kill hits the long document's office alone.
+        const Run r = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), QStringLiteral("--jobs"), QStringLiteral("1"),
+                           before, corrupt, killed, after},
+                          [](QProcess& p) {
+                              // Once the corrupt document is reported, the long one is in the office.
+                              QVERIFY(PrivateCupsd::waitFor([&] {
+                                  p.waitForReadyRead(100);
+                                  return p.peek(1 << 20).contains("2/4");
+                              }, 120000));
+                              QTest::qWait(1500);
+                              for (const qint64 pid : OfficeProcesses()) ::kill(pid_t(pid), SIGKILL);
+                          });
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.outcomes() == QStringLiteral("printed failed failed printed"), qPrintable(r.out));
+        QVERIFY(!r.document(1)["reason"].toString().isEmpty());
+        QVERIFY(!r.document(2)["reason"].toString().isEmpty());
+        QVERIFY(cups->waitUntilIdle(60000));
+        QCOMPARE(jobsOn(QStringLiteral("Gamma")), gamma + 2);
+        QVERIFY(textOf(QStringLiteral("Gamma"), gamma + 1).contains(QStringLiteral("Text of after.odt")));
+
+        QVERIFY(PrivateCupsd::runTool(QStringLiteral("cupsreject"), {"-r", "closed for repairs", "Gamma"}));
+        const Run refused = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), before});
+        PrivateCupsd::runTool(QStringLiteral("cupsaccept"), {"Gamma"});
+        QCOMPARE(refused.status, 1);
+        QCOMPARE(refused.outcomes(), QStringLiteral("failed"));
+        QVERIFY2(refused.document(0)["reason"].toString().contains(QStringLiteral("closed for repairs")),
+                 qPrintable(refused.document(0)["reason"].toString()));
+        QVERIFY(refused.err.isEmpty() || !refused.err.contains(QStringLiteral("Application Error")));
+    }
+
+    // Ctrl-C ends the run at once: no office left running, no partly written PDF, the report says
+    // which documents were not reached.
+    void ctrlCEndsTheRunAtOnce() {
+        const QString out = docs.filePath(QStringLiteral("interrupted"));
+        QStringList paths;
+        for (int i = 1; i <= 40; ++i) paths << document(QStringLiteral("many/%1.odt").arg(i));
+        QElapsedTimer stopped;
+        const Run r = run(QStringList{QStringLiteral("--pdf"), out, QStringLiteral("--jobs"), QStringLiteral("1")} + paths,
+                          [&](QProcess& p) {
+                              QVERIFY(PrivateCupsd::waitFor([&] {
+                                  p.waitForReadyRead(50);
+                                  return p.peek(1 << 20).contains("3/40");
+                              }, 120000));
+                              ::kill(pid_t(p.processId()), SIGINT);
+                              stopped.start();
+                          });
+        QVERIFY2(stopped.elapsed() < 3000, qPrintable(QString::number(stopped.elapsed())));
+        QCOMPARE(r.status, 128 + SIGINT);
+        QVERIFY(OfficeProcesses().isEmpty());
+        QVERIFY(r.documents.size() == 40);
+        QVERIFY(r.outcomes().contains(QStringLiteral("skipped")));
+        int written = 0;
+        for (const QString& name : QDir(out).entryList(QDir::Files | QDir::Hidden)) {
+            QVERIFY2(!name.startsWith(QLatin1Char('.')), qPrintable(name));
+            QVERIFY2(tool(QStringLiteral("pdfinfo"), {QDir(out).filePath(name)}).contains(QStringLiteral("Pages:")), qPrintable(name));
+            ++written;
+        }
+        QCOMPARE(written, r.outcomes().count(QStringLiteral("written")));
+    }
+
+    // Usage faults end before anything is printed, naming the fault.
+    void faultsOfUsageEndWithStatusTwo() {
+        const Run unknown = run({QStringLiteral("--printer"), QStringLiteral("Nowhere"), document(QStringLiteral("u.odt"))});
+        QCOMPARE(unknown.status, 2);
+        QVERIFY2(unknown.err.contains(QStringLiteral("Nowhere")), qPrintable(unknown.err));
+        const Run nothing = run({docs.filePath(QStringLiteral("empty-folder-that-is-missing"))});
+        QCOMPARE(nothing.status, 1);
+        QCOMPARE(nothing.outcomes(), QStringLiteral("failed"));
+    }
+};
+
+QTEST_GUILESS_MAIN(BatchTest)
+#include "test_batch.moc"

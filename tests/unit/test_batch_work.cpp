@@ -1,0 +1,129 @@
+// One office's work on the command's documents, against the fake office and printers: what a
+// failing document costs, the print options, the office's renewal, and PDFs written whole.
+#include <QtTest>
+
+#include "FakePlatform.h"
+#include "batch/DocumentWork.h"
+
+namespace {
+struct Work {
+    FakePlatform fake;
+    QTemporaryDir dir;
+    Work() {
+        fake.printers.installed = {"Alpha"};
+    }
+    QString document(const QString& name) {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write("content");
+        return path;
+    }
+    DocumentWork worker(PrintOptions options = {}, int renewAfter = 0) {
+        return DocumentWork(fake.platform, {"Alpha", "Alpha", false}, options, renewAfter);
+    }
+};
+
+// Runs the print command at once, counting the turns taken.
+DocumentWork::Turn countingTurn(int& turns) {
+    return [&turns](const std::function<void()>& print) {
+        ++turns;
+        print();
+    };
+}
+}  // namespace
+
+class BatchWorkTest : public QObject {
+    Q_OBJECT
+private slots:
+    // A document that does not load, or is missing, fails with its reason, still takes its turn (the
+    // next document's job must not wait for it), and the next document prints.
+    void aFailingDocumentCostsOnlyItself() {
+        Work w;
+        DocumentWork worker = w.worker();
+        int turns = 0;
+        QCOMPARE(worker.print(w.dir.filePath("missing.odt"), countingTurn(turns)).outcome, DocumentResult::Outcome::Failed);
+        w.fake.office.failing = {"loadComponentFromURL"};
+        const DocumentResult broken = worker.print(w.document("broken.odt"), countingTurn(turns));
+        QCOMPARE(broken.outcome, DocumentResult::Outcome::Failed);
+        QVERIFY2(broken.reason.contains("loadComponentFromURL"), qPrintable(broken.reason));
+        w.fake.office.failing.clear();
+        const DocumentResult good = worker.print(w.document("good.odt"), countingTurn(turns));
+        QCOMPARE(good.outcome, DocumentResult::Outcome::Printed);
+        QCOMPARE(good.printer, QStringLiteral("Alpha"));
+        QCOMPARE(good.job, 1);
+        QCOMPARE(good.pages, 1);
+        QCOMPARE(turns, 3);
+        QCOMPARE(w.fake.printers.jobs.size(), 1);
+    }
+
+    // The printer's refusal is the document's failure, never a success.
+    void aRefusedJobFails() {
+        Work w;
+        w.fake.printers.dropping = {"Alpha"};
+        w.fake.printers.refusals["Alpha"] = "the printer does not accept jobs";
+        int turns = 0;
+        const DocumentResult r = w.worker().print(w.document("a.odt"), countingTurn(turns));
+        QCOMPARE(r.outcome, DocumentResult::Outcome::Failed);
+        QVERIFY2(r.reason.contains("does not accept jobs"), qPrintable(r.reason));
+    }
+
+    void printOptionsGoToTheOfficesPrintCall() {
+        Work w;
+        int turns = 0;
+        w.worker({3, "2-3", "two-sided-short-edge"}).print(w.document("a.odt"), countingTurn(turns));
+        const QStringList prints = w.fake.logOf({"office print("});
+        QCOMPARE(prints, QStringList{"office print([CopyCount=3,Collate=true,Pages=2-3,DuplexMode=3])"});
+        QVERIFY(w.fake.logOf({"office executeDispatch"}).isEmpty());
+        w.worker().print(w.document("b.odt"), countingTurn(turns));
+        QCOMPARE(w.fake.logOf({"office executeDispatch"}).size(), 1);  // no options: the print command
+    }
+
+    void theOfficeIsRenewedAfterEveryNDocuments() {
+        Work w;
+        DocumentWork worker = w.worker({}, 2);
+        int turns = 0;
+        for (int i = 0; i < 5; ++i) worker.print(w.document(QStringLiteral("d%1.odt").arg(i)), countingTurn(turns));
+        QCOMPARE(w.fake.logOf({"office shutdown"}).size(), 2);
+    }
+
+    // The PDF appears under its name only whole; a failed export leaves no file at all.
+    void aPdfIsWrittenWholeOrNotAtAll() {
+        Work w;
+        DocumentWork worker = w.worker();
+        PendingFiles pending;
+        const QString pdf = w.dir.filePath("out/a.pdf");
+        QDir().mkpath(w.dir.filePath("out"));
+        const DocumentResult written = worker.writePdf(w.document("a.odt"), pdf, pending);
+        QCOMPARE(written.outcome, DocumentResult::Outcome::Written);
+        QCOMPARE(written.pdf, pdf);
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().startsWith("%PDF-"));
+        QVERIFY(pending.isPublished(pdf));
+        QVERIFY(w.fake.logOf({"office storeToURL"}).first().contains("FilterName=writer_pdf_Export"));
+
+        w.fake.office.failing = {"storeToURL"};
+        const DocumentResult failed = worker.writePdf(w.document("b.odt"), w.dir.filePath("out/b.pdf"), pending);
+        QCOMPARE(failed.outcome, DocumentResult::Outcome::Failed);
+        QCOMPARE(QDir(w.dir.filePath("out")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.pdf"});
+    }
+
+    // Ctrl-C removes the PDFs not yet whole; a PDF whose export ends afterwards gets no name, and no
+    // new one is begun.
+    void anInterruptionLeavesNoPartialPdf() {
+        QTemporaryDir dir;
+        PendingFiles pending;
+        QString why;
+        const QString half = pending.reserve(dir.path(), &why);
+        QVERIFY(QFileInfo(half).fileName().startsWith(QLatin1Char('.')) && QFile::exists(half));
+        pending.removeAll();
+        QVERIFY(!QFile::exists(half));
+        QVERIFY(pending.reserve(dir.path(), &why).isEmpty());
+        QVERIFY(!pending.publish(half, dir.filePath("late.pdf")).isEmpty());
+        QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(BatchWorkTest)
+#include "test_batch_work.moc"
