@@ -4,17 +4,13 @@
 #include "doclist/PathHelpers.h"
 
 QStringList FolderDocuments(Platform& platform, const QString& folder, const QString& extension) {
-    FileSystem& files = platform.files;
-    QStringList folders{folder + QLatin1Char('/')};
-    GetSubDirectories2016(platform, folders, true);
+    const ScannedFolders scanned = GetSubDirectories2016(platform, {folder + QLatin1Char('/')}, QStringLiteral("*.") + extension);
     QStringList documents;
-    for (QString found : folders) {
-        found.chop(1);
-        for (const QString& name : ListFolderFiles(files, found, QStringLiteral("*.") + extension)) {
-            if (name.startsWith(QLatin1Char('~'))) continue;
-            const QString path = found + QLatin1Char('/') + name;
-            if (IsExistingFile(files, path) && files.attributes(path) != 34u) documents << NormalizePath(path);
-        }
+    for (qsizetype i = 0; i < scanned.size(); ++i) {
+        const QString& path = scanned.folder(i);
+        scanned.forEachFile(i, [&](QStringView name, bool plainHidden) {
+            if (!name.startsWith(u'~') && !plainHidden) documents << NormalizePath(path + name);
+        });
     }
     return documents;
 }
