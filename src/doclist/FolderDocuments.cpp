@@ -9,7 +9,7 @@ QStringList FolderDocuments(Platform& platform, const QString& folder, const QSt
     for (qsizetype i = 0; i < scanned.size(); ++i) {
         const QString& path = scanned.folder(i);
         scanned.forEachFile(i, [&](QStringView name, bool plainHidden) {
-            if (!name.startsWith(u'~') && !plainHidden) documents << NormalizePath(path + name);
+            if (!name.startsWith(u'~') && !plainHidden) documents << NormalizePath(path + name.toString());
         });
     }
     return documents;
