@@ -27,12 +27,6 @@ struct Run {
     }
 };
 
-QString tool(const QString& program, const QStringList& args) {
-    QString out;
-    PrivateCupsd::runTool(program, args, &out);
-    return out;
-}
-
 // An attribute of a job, as the scheduler keeps it.
 QString jobAttribute(int job, const char* name) {
     ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
@@ -51,7 +45,7 @@ QString jobAttribute(int job, const char* name) {
 }
 
 int pdfPages(const QString& file) {
-    const QString info = tool(QStringLiteral("pdfinfo"), {file});
+    const QString info = PrivateCupsd::outputOf(QStringLiteral("pdfinfo"), {file});
     const QRegularExpression pages(QStringLiteral("Pages:\\s+(\\d+)"));
     return pages.match(info).captured(1).toInt();
 }
@@ -272,7 +266,7 @@ private slots:
         int written = 0;
         for (const QString& name : QDir(out).entryList(QDir::Files | QDir::Hidden)) {
             QVERIFY2(!name.startsWith(QLatin1Char('.')), qPrintable(name));
-            QVERIFY2(tool(QStringLiteral("pdfinfo"), {QDir(out).filePath(name)}).contains(QStringLiteral("Pages:")), qPrintable(name));
+            QVERIFY2(PrivateCupsd::outputOf(QStringLiteral("pdfinfo"), {QDir(out).filePath(name)}).contains(QStringLiteral("Pages:")), qPrintable(name));
             ++written;
         }
         QCOMPARE(written, r.outcomes().count(QStringLiteral("written")));

@@ -24,12 +24,6 @@ QByteArray contentOf(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QString output(const QString& program, const QStringList& args) {
-    QString out;
-    PrivateCupsd::runTool(program, args, &out);
-    return out;
-}
-
 // Everything in a folder, hidden and temporary files included, sorted.
 QStringList entriesOf(const QString& folder) {
     QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
@@ -46,7 +40,7 @@ bool isWholePdf(const QString& path) {
 
 // Jobs the PDF printer has been given so far, finished or not.
 int pdfJobs() {
-    return int(output(QStringLiteral("lpstat"), {QStringLiteral("-W"), QStringLiteral("all"), QStringLiteral("-o"), PdfQueue})
+    return int(PrivateCupsd::outputOf(QStringLiteral("lpstat"), {QStringLiteral("-W"), QStringLiteral("all"), QStringLiteral("-o"), PdfQueue})
                    .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
                    .size());
 }
@@ -54,7 +48,7 @@ int pdfJobs() {
 // Waits until the printer has been given `count` more jobs than `before` and has finished them all.
 bool waitForPdfJobs(int before, int count) {
     return PrivateCupsd::waitFor([&] {
-        return pdfJobs() >= before + count && output(QStringLiteral("lpstat"), {QStringLiteral("-o")}).trimmed().isEmpty();
+        return pdfJobs() >= before + count && PrivateCupsd::outputOf(QStringLiteral("lpstat"), {QStringLiteral("-o")}).trimmed().isEmpty();
     }, 90000);
 }
 
@@ -165,7 +159,7 @@ class PdfRunTest : public QObject {
         for (auto pdf = texts.cbegin(); pdf != texts.cend(); ++pdf) {
             const QString path = folder + QLatin1Char('/') + pdf.key();
             QVERIFY2(isWholePdf(path), qPrintable(path));
-            const QString text = output(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+            const QString text = PrivateCupsd::outputOf(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
             for (auto other = texts.cbegin(); other != texts.cend(); ++other)
                 QVERIFY2(text.contains(other.value()) == (other == pdf), qPrintable(pdf.key() + QStringLiteral(": ") + text));
         }
@@ -300,7 +294,7 @@ private slots:
         QCOMPARE(QFileInfo(shared + QStringLiteral("/shared.pdf")).symLinkTarget(), precious);
         QCOMPARE(entriesOf(shared), (QStringList{QStringLiteral("after.pdf"), QStringLiteral("shared.pdf")}));
         QVERIFY(isWholePdf(shared + QStringLiteral("/after.pdf")));
-        QVERIFY(output(QStringLiteral("pdftotext"), {shared + QStringLiteral("/after.pdf"), QStringLiteral("-")})
+        QVERIFY(PrivateCupsd::outputOf(QStringLiteral("pdftotext"), {shared + QStringLiteral("/after.pdf"), QStringLiteral("-")})
                     .contains(QStringLiteral("Beside the link")));
         QCOMPARE(w.progressAtFolderWindow.size(), 2);  // once for each run
     }

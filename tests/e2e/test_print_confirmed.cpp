@@ -10,12 +10,6 @@
 namespace {
 // Set in the copy of this program that plays the second window: its documents and its printer.
 const char* SecondWindowVariable = "QUORVANE_SECOND_WINDOW";
-
-QString tool(const QString& program, const QStringList& args) {
-    QString out;
-    PrivateCupsd::runTool(program, args, &out);
-    return out;
-}
 }  // namespace
 
 class PrintConfirmedTest : public QObject {
@@ -84,7 +78,7 @@ private slots:
         QVERIFY2(report.contains(QStringLiteral("Form1.PushButton2_Click")), qPrintable(texts.join('|')));
         for (const QString& part : {QStringLiteral("refused.odt"), QStringLiteral("Delta"), reason})
             QVERIFY2(report.contains(part), qPrintable(part + QStringLiteral(" not in: ") + report));
-        QCOMPARE(tool("lpstat", {"-o", "Delta"}).split('\n', Qt::SkipEmptyParts).size(), waiting);
+        QCOMPARE(PrivateCupsd::outputOf("lpstat", {"-o", "Delta"}).split('\n', Qt::SkipEmptyParts).size(), waiting);
         PrivateCupsd::runTool(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QStringLiteral("Delta")});
         expectCounts(before);
         QCOMPARE(w.real.printers.defaultPrinter(), QStringLiteral("Alpha"));

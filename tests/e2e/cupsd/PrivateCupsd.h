@@ -109,6 +109,12 @@ public:
         if (out) *out = QString::fromUtf8(p.readAllStandardOutput());
         return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     }
+    // What a program printed, run with this scheduler's environment; whatever it printed on failure too.
+    static QString outputOf(const QString& program, const QStringList& args) {
+        QString out;
+        runTool(program, args, &out);
+        return out;
+    }
     static bool waitFor(const std::function<bool()>& done, int timeoutMs) {
         QElapsedTimer timer;
         timer.start();
