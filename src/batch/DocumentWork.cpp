@@ -125,66 +125,69 @@ void DocumentWork::printLoaded(OfficeObject& document, const QString& path, Docu
     ReportWaitingJob(platform_, job, GetFileName(path));
 }
 
-DocumentResult DocumentWork::print(const QString& path, const Turn& printTurn) {
+// What every document gets around its work: the time it took, its document closed, the office renewed
+// when that is due.
+DocumentResult DocumentWork::account(const QString& path, const Work& work) {
     DocumentResult result{path};
     QElapsedTimer timer;
     timer.start();
     std::shared_ptr<OfficeObject> document;
-    QString failure;
-    try {
-        document = load(path, result);
-    } catch (const RuntimeError& e) {
-        failure = e.description;
-    }
-    printTurn([&] {
-        if (!document) return;
-        try {
-            printLoaded(*document, path, result);
-        } catch (const RuntimeError& e) {
-            failure = e.description;
-        }
-    });
+    work(result, document);
     closeDocument(document);
-    result.outcome = failure.isEmpty() ? DocumentResult::Outcome::Printed : DocumentResult::Outcome::Failed;
-    result.reason = failure;
     result.seconds = timer.nsecsElapsed() / 1e9;
     countDocument();
     return result;
 }
 
+DocumentResult DocumentWork::print(const QString& path, const Turn& printTurn) {
+    return account(path, [&](DocumentResult& result, std::shared_ptr<OfficeObject>& document) {
+        QString failure;
+        try {
+            document = load(path, result);
+        } catch (const RuntimeError& e) {
+            failure = e.description;
+        }
+        printTurn([&] {
+            if (!document) return;
+            try {
+                printLoaded(*document, path, result);
+            } catch (const RuntimeError& e) {
+                failure = e.description;
+            }
+        });
+        result.outcome = failure.isEmpty() ? DocumentResult::Outcome::Printed : DocumentResult::Outcome::Failed;
+        result.reason = failure;
+    });
+}
+
 DocumentResult DocumentWork::writePdf(const QString& path, const QString& pdfPath, PendingFiles& pending) {
-    DocumentResult result{path};
-    QElapsedTimer timer;
-    timer.start();
-    std::shared_ptr<OfficeObject> document;
-    QString temporary;
-    try {
-        document = load(path, result);
-        const QString folder = QFileInfo(pdfPath).absolutePath();
-        QString why;
-        temporary = pending.reserve(folder, &why);
-        if (temporary.isEmpty())
-            throw RuntimeError(Err::permissionDenied().number, QStringLiteral("cannot write in \"%1\": %2").arg(folder, why));
-        const QList<PropertyValue> properties{property(QStringLiteral("FilterName"), PdfExportFilter),
-                                              property(QStringLiteral("Overwrite"), true)};
-        Use(document).storeToURL(FileUrl(temporary), properties);
-        if (!isPdf(temporary)) throw RuntimeError(Err::permissionDenied().number, QStringLiteral("the office wrote no PDF"));
-        QFile::setPermissions(temporary, newFilePermissions());
-        why = pending.publish(temporary, pdfPath);
-        if (!why.isEmpty())
-            throw RuntimeError(Err::permissionDenied().number, QStringLiteral("cannot name the PDF \"%1\": %2").arg(pdfPath, why));
-        temporary.clear();
-        result.outcome = DocumentResult::Outcome::Written;
-        result.pdf = pdfPath;
-    } catch (const RuntimeError& e) {
-        result.outcome = DocumentResult::Outcome::Failed;
-        result.reason = e.description;
-    }
-    if (!temporary.isEmpty()) pending.discard(temporary);
-    closeDocument(document);
-    result.seconds = timer.nsecsElapsed() / 1e9;
-    countDocument();
-    return result;
+    return account(path, [&](DocumentResult& result, std::shared_ptr<OfficeObject>& document) {
+        QString temporary;
+        try {
+            document = load(path, result);
+            const QString folder = QFileInfo(pdfPath).absolutePath();
+            QString why;
+            temporary = pending.reserve(folder, &why);
+            if (temporary.isEmpty())
+                throw RuntimeError(Err::permissionDenied().number, QStringLiteral("cannot write in \"%1\": %2").arg(folder, why));
+            const QList<PropertyValue> properties{property(QStringLiteral("FilterName"), PdfExportFilter),
+                                                  property(QStringLiteral("Overwrite"), true)};
+            Use(document).storeToURL(FileUrl(temporary), properties);
+            if (!isPdf(temporary)) throw RuntimeError(Err::permissionDenied().number, QStringLiteral("the office wrote no PDF"));
+            QFile::setPermissions(temporary, newFilePermissions());
+            why = pending.publish(temporary, pdfPath);
+            if (!why.isEmpty())
+                throw RuntimeError(Err::permissionDenied().number,
+                                   QStringLiteral("cannot name the PDF \"%1\": %2").arg(pdfPath, why));
+            temporary.clear();
+            result.outcome = DocumentResult::Outcome::Written;
+            result.pdf = pdfPath;
+        } catch (const RuntimeError& e) {
+            result.outcome = DocumentResult::Outcome::Failed;
+            result.reason = e.description;
+        }
+        if (!temporary.isEmpty()) pending.discard(temporary);
+    });
 }
 
 void DocumentWork::shutdown() {

@@ -42,6 +42,8 @@ public:
 private:
     PropertyValue property(const QString& name, const QVariant& value);
     std::shared_ptr<OfficeObject> load(const QString& path, DocumentResult& result);
+    using Work = std::function<void(DocumentResult& result, std::shared_ptr<OfficeObject>& document)>;
+    DocumentResult account(const QString& path, const Work& work);
     // The office's print options for the run's --copies, --pages and --sides; none by default.
     QList<PropertyValue> printOptions();
     void printLoaded(OfficeObject& document, const QString& path, DocumentResult& result);
