@@ -91,6 +91,21 @@ private slots:
         QTRY_VERIFY(OfficeProcesses().isEmpty());
     }
 
+    // Until its profile records the version that ran on it, an office takes every start for the first
+    // after an upgrade and runs its graphics self-tests (seconds, and some 200 MB) before it answers.
+    void onlyAFreshProfileCostsTheOfficeItsSelfTests() {
+        const QString log = QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME")) +
+                            QStringLiteral("/quorvane/office-profile/user/GraphicsRenderTests.log");
+        auto office = loadOffice();
+        for (int start = 0; start < 2; ++start) {
+            QVERIFY(office->createServiceManager());
+            office->shutdown();
+            QTRY_VERIFY(OfficeProcesses().isEmpty());
+            if (start == 0) QVERIFY2(QFile::remove(log) || !QFile::exists(log), qPrintable(log));
+        }
+        QVERIFY2(!QFile::exists(log), "the office ran its self-tests again");
+    }
+
     void namesThatAUrlMustEscapeLoad() {
         auto office = loadOffice();
         for (const QString& name : {QStringLiteral("Q&A #3 (final) 100%.odt"), QString::fromUtf8("Résumé Müller.odt"),

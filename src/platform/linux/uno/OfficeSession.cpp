@@ -9,6 +9,7 @@
 #include <cppuhelper/bootstrap.hxx>
 #include <cstdlib>
 
+#include "ProfileVersion.h"
 #include "UnoValues.h"
 
 using namespace css::uno;
@@ -56,6 +57,7 @@ std::shared_ptr<OfficeSession> OfficeSession::connect(const QString& pipeName, G
     session->call([&] {
         session->context_.set(bridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
         session->serviceManager_.set(session->context_->getServiceManager(), UNO_QUERY_THROW);
+        RecordOfficeVersion(session->context_);
         const Reference<css::awt::XPrinterServer> printers(
             session->serviceManager_->createInstanceWithContext("com.sun.star.awt.PrinterServer", session->context_),
             UNO_QUERY_THROW);
