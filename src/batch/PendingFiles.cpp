@@ -1,10 +1,22 @@
 #include "PendingFiles.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryFile>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+namespace {
+// The office marks a file it writes with a lock file beside it, which an office ended while
+// writing leaves behind.
+void removeWithOfficeLock(const QString& path) {
+    QFile::remove(path);
+    const QFileInfo file(path);
+    QFile::remove(file.dir().filePath(QStringLiteral(".~lock.%1#").arg(file.fileName())));
+}
+}  // namespace
 
 QString PendingFiles::reserve(const QString& folder, QString* error) {
     // Made and recorded at once: an interruption finds every file that exists.
@@ -28,7 +40,7 @@ QString PendingFiles::publish(const QString& temporary, const QString& name) {
     if (closed_ || !pending_.remove(temporary)) return QStringLiteral("the run was interrupted");
     if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(name).constData()) != 0) {
         const QString why = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(temporary);
+        removeWithOfficeLock(temporary);
         return why;
     }
     published_.insert(name);
@@ -37,13 +49,13 @@ QString PendingFiles::publish(const QString& temporary, const QString& name) {
 
 void PendingFiles::discard(const QString& temporary) {
     std::lock_guard lock(mutex_);
-    if (pending_.remove(temporary)) QFile::remove(temporary);
+    if (pending_.remove(temporary)) removeWithOfficeLock(temporary);
 }
 
 void PendingFiles::removeAll() {
     std::lock_guard lock(mutex_);
     closed_ = true;
-    for (const QString& path : std::as_const(pending_)) QFile::remove(path);
+    for (const QString& path : std::as_const(pending_)) removeWithOfficeLock(path);
     pending_.clear();
 }
 

@@ -109,14 +109,17 @@ private slots:
         QCOMPARE(QDir(w.dir.filePath("out")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.pdf"});
     }
 
-    // Ctrl-C removes the PDFs not yet whole; a PDF whose export ends afterwards gets no name, and no
-    // new one is begun.
+    // Ctrl-C removes the PDFs not yet whole, and the lock file of the office that was writing one; a
+    // PDF whose export ends afterwards gets no name, and no new one is begun.
     void anInterruptionLeavesNoPartialPdf() {
         QTemporaryDir dir;
         PendingFiles pending;
         QString why;
         const QString half = pending.reserve(dir.path(), &why);
         QVERIFY(QFileInfo(half).fileName().startsWith(QLatin1Char('.')) && QFile::exists(half));
+        QFile lock(dir.filePath(QStringLiteral(".~lock.%1#").arg(QFileInfo(half).fileName())));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.close();
         pending.removeAll();
         QVERIFY(!QFile::exists(half));
         QVERIFY(pending.reserve(dir.path(), &why).isEmpty());
