@@ -4,10 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <optional>
 #include <sys/stat.h>
 
 #include "doclist/PathHelpers.h"
-#include "printing/ConfirmJob.h"
 #include "printing/PrintRun.h"
 #include "printing/Writer.h"
 
@@ -110,19 +110,25 @@ QList<PropertyValue> DocumentWork::printOptions() {
     return options;
 }
 
-void DocumentWork::printLoaded(OfficeObject& document, const QString& path, DocumentResult& result) {
-    const auto dispatcher = Use(serviceManager_).createInstance(QStringLiteral("com.sun.star.frame.DispatchHelper"));
-    const auto frame = Use(document.getCurrentController()).getFrame();
-    const int newestBefore = platform_.printers.newestJobId();
+std::function<SentJob()> DocumentWork::printCommand(OfficeObject& document, const QString& path) {
+    const QString name = GetFileName(path);
     const QList<PropertyValue> options = printOptions();
-    if (options.isEmpty())
-        Use(dispatcher).executeDispatch(Use(frame), QStringLiteral(".uno:PrintDefault"), {}, 0, {});
-    else
-        document.print(options);
-    const SentJob job = ConfirmJob(platform_, document, GetFileName(path), destination_.printer, newestBefore);
-    result.printer = job.printer;
-    result.job = job.id;
-    ReportWaitingJob(platform_, job, GetFileName(path));
+    std::function<void()> command;
+    if (options.isEmpty()) {
+        // Asking for these waits while the office still lays the document out: done before the turn.
+        const auto dispatcher = Use(serviceManager_).createInstance(QStringLiteral("com.sun.star.frame.DispatchHelper"));
+        const auto frame = Use(document.getCurrentController()).getFrame();
+        command = [dispatcher, frame] {
+            Use(dispatcher).executeDispatch(Use(frame), QStringLiteral(".uno:PrintDefault"), {}, 0, {});
+        };
+    } else {
+        command = [&document, options] { document.print(options); };
+    }
+    return [this, &document, name, command] {
+        const int newestBefore = platform_.printers.newestJobId();
+        command();
+        return ConfirmJob(platform_, document, name, destination_.printer, newestBefore);
+    };
 }
 
 // What every document gets around its work: the time it took, its document closed, the office renewed
@@ -142,19 +148,31 @@ DocumentResult DocumentWork::account(const QString& path, const Work& work) {
 DocumentResult DocumentWork::print(const QString& path, const Turn& printTurn) {
     return account(path, [&](DocumentResult& result, std::shared_ptr<OfficeObject>& document) {
         QString failure;
+        std::function<SentJob()> command;
         try {
             document = load(path, result);
+            command = printCommand(*document, path);
         } catch (const RuntimeError& e) {
             failure = e.description;
         }
+        std::optional<SentJob> job;
         printTurn([&] {
-            if (!document) return;
+            if (!command) return;
             try {
-                printLoaded(*document, path, result);
+                job = command();
             } catch (const RuntimeError& e) {
                 failure = e.description;
             }
         });
+        if (job) {
+            result.printer = job->printer;
+            result.job = job->id;
+            try {
+                ReportWaitingJob(platform_, *job, GetFileName(path));
+            } catch (const RuntimeError& e) {
+                failure = e.description;
+            }
+        }
         result.outcome = failure.isEmpty() ? DocumentResult::Outcome::Printed : DocumentResult::Outcome::Failed;
         result.reason = failure;
     });

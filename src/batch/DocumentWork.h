@@ -6,6 +6,7 @@
 #include "batch/PendingFiles.h"
 #include "batch/Report.h"
 #include "platform/Platform.h"
+#include "printing/ConfirmJob.h"
 
 // Where the run's documents go: a printer (its name as the printing system shows it, and its queue),
 // or PDF files.
@@ -31,7 +32,8 @@ public:
 
     // Prints one document on the destination; `printTurn` runs the print command and its confirmation
     // in turn with the other offices (the jobs reach the printer in list order) and must be called
-    // exactly once, also when the document did not load (then with nothing to print).
+    // exactly once, also when the document did not load (then with nothing to print). Everything
+    // else of the document (loading, preparing the command, closing) is outside the turn.
     using Turn = std::function<void(const std::function<void()>& print)>;
     DocumentResult print(const QString& path, const Turn& printTurn);
     // Writes the document's PDF to pdfPath: exported to a temporary file beside it, then renamed.
@@ -46,7 +48,8 @@ private:
     DocumentResult account(const QString& path, const Work& work);
     // The office's print options for the run's --copies, --pages and --sides; none by default.
     QList<PropertyValue> printOptions();
-    void printLoaded(OfficeObject& document, const QString& path, DocumentResult& result);
+    // The print command of a loaded document, ready to run: it returns the command's job.
+    std::function<SentJob()> printCommand(OfficeObject& document, const QString& path);
     void closeDocument(std::shared_ptr<OfficeObject>& document);
     void countDocument();
 

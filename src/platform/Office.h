@@ -31,9 +31,10 @@ public:
     virtual std::shared_ptr<OfficeObject> getCurrentController() { throw Err::notSupported(); }
     virtual std::shared_ptr<OfficeObject> getFrame() { throw Err::notSupported(); }
     virtual void close(bool) { throw Err::notSupported(); }
-    // Document: the state of its last print command. Throws RuntimeError when the office is gone, or
-    // hangs (it neither answers nor works; it is then ended).
-    virtual PrintJobState printJobState() { throw Err::notSupported(); }
+    // Document: the state of its last print command, waiting up to waitMs for the office to finish
+    // rendering it. Throws RuntimeError when the office is gone, or hangs (it neither answers nor
+    // works; it is then ended).
+    virtual PrintJobState printJobState(int /*waitMs*/) { throw Err::notSupported(); }
     // Document: prints it with options (CopyCount, Pages, DuplexMode...) on the target queue, as the
     // print command does; printJobState() then follows the job.
     virtual void print(const QList<PropertyValue>&) { throw Err::notSupported(); }

@@ -24,7 +24,8 @@ QString QueueToPrintOn(Platform& platform, const QString& documentName, const QS
 SentJob ConfirmJob(Platform& platform, OfficeObject& document, const QString& documentName, const QString& printer,
                    int newestBefore) {
     PrintJobState state;
-    while ((state = document.printJobState()) == PrintJobState::Rendering) platform.runtime.waitWithEvents(PollMs);
+    // The office's word ends the wait at once; the window's events are handled in between.
+    while ((state = document.printJobState(PollMs)) == PrintJobState::Rendering) platform.runtime.pumpMessages();
     if (state == PrintJobState::Spooled) {
         for (int waited = 0; waited <= ListedWithinMs; waited += PollMs) {
             for (const PrintJob& job : platform.printers.jobsAfter(newestBefore))

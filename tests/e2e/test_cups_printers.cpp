@@ -162,6 +162,19 @@ private slots:
         PrivateCupsd::runTool(QStringLiteral("cupsaccept"), {"Lookalike"});
     }
 
+    // The newest id is asked for from the last one found on; one the scheduler no longer lists (a
+    // purged history, a scheduler that numbers its jobs anew) is not trusted.
+    void theNewestJobIdFollowsThePurgedHistory() {
+        QVERIFY(PrivateCupsd::runTool(QStringLiteral("lp"), {"-d", "Alpha", "-t", "kept"}, nullptr, "kept\n"));
+        const int kept = printers.newestJobId();
+        QVERIFY(kept > 0);
+        QCOMPARE(printers.newestJobId(), kept);
+        QVERIFY(PrivateCupsd::runTool(QStringLiteral("cancel"), {"-a", "-x"}));
+        QCOMPARE(printers.newestJobId(), 0);
+        QVERIFY(PrivateCupsd::runTool(QStringLiteral("lp"), {"-d", "Alpha", "-t", "after"}, nullptr, "after\n"));
+        QVERIFY(printers.newestJobId() > kept);
+    }
+
     void anUnreachableSchedulerThrows() {
         cupsSetServer(qPrintable(cupsd->dir() + QStringLiteral("/no-such.sock")));
         auto restore = qScopeGuard([] { cupsSetServer(nullptr); });

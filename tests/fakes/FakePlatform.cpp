@@ -205,7 +205,7 @@ public:
         if (command == QStringLiteral(".uno:PrintDefault")) office_.print();
         return {};
     }
-    PrintJobState printJobState() override { return office_.lastPrint; }
+    PrintJobState printJobState(int) override { return office_.lastPrint; }
     void print(const QList<PropertyValue>& options) override {
         office_.call(QStringLiteral("print"), properties(options));
         office_.print();

@@ -1,6 +1,7 @@
 // The printing system's own record of the user's jobs and of a printer's state, asked over IPP.
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "CupsDestinations.h"
 #include "CupsPrinters.h"
@@ -44,7 +45,7 @@ const std::vector<const char*> JobAttributes{"job-id", "job-printer-uri", "job-s
 // The jobs of a Get-Jobs or Get-Job-Attributes response, each group one job.
 QList<PrintJob> JobsOf(ipp_t* response) {
     QList<PrintJob> jobs;
-    Destinations dests;
+    std::optional<Destinations> dests;  // asked for only when there is a job to name the printer of
     PrintJob job;
     bool any = false;
     const auto finish = [&] {
@@ -62,7 +63,10 @@ QList<PrintJob> JobsOf(ipp_t* response) {
         any = true;
         const QByteArray n(name);
         if (n == "job-id") job.id = ippGetInteger(a, 0);
-        else if (n == "job-printer-uri") job.printer = dests.nameOfQueue(QueueFromUri(QString::fromUtf8(ippGetString(a, 0, nullptr))));
+        else if (n == "job-printer-uri") {
+            if (!dests) dests.emplace();
+            job.printer = dests->nameOfQueue(QueueFromUri(QString::fromUtf8(ippGetString(a, 0, nullptr))));
+        }
         else if (n == "job-state") job.state = StateOf(ippGetInteger(a, 0));
         else if (n == "job-printer-state-message") job.reason = QString::fromUtf8(ippGetString(a, 0, nullptr));
     }
@@ -103,13 +107,25 @@ QString CupsPrinters::refusal(const QString& name) {
     return {};
 }
 
+// Job ids only grow, so the jobs are listed from the newest one seen before, not the whole history.
+// When that one is no longer listed (purged, or a scheduler that starts its ids anew) all are listed.
 int CupsPrinters::newestJobId() {
-    Response response{nullptr, &ippDelete};
-    int newest = 0;
-    ipp_t* jobs = GetJobs(0, {"job-id"}, response);
-    for (ipp_attribute_t* a = ippFindAttribute(jobs, "job-id", IPP_TAG_INTEGER); a;
-         a = ippFindNextAttribute(jobs, "job-id", IPP_TAG_INTEGER))
-        newest = std::max(newest, ippGetInteger(a, 0));
+    const auto newestFrom = [](int first, bool* firstListed) {
+        Response response{nullptr, &ippDelete};
+        ipp_t* jobs = GetJobs(first, {"job-id"}, response);
+        int newest = 0;
+        for (ipp_attribute_t* a = ippFindAttribute(jobs, "job-id", IPP_TAG_INTEGER); a;
+             a = ippFindNextAttribute(jobs, "job-id", IPP_TAG_INTEGER)) {
+            newest = std::max(newest, ippGetInteger(a, 0));
+            if (ippGetInteger(a, 0) == first) *firstListed = true;
+        }
+        return newest;
+    };
+    const int seen = newestSeen_;
+    bool seenListed = false;
+    int newest = seen > 0 ? newestFrom(seen, &seenListed) : 0;
+    if (!seenListed) newest = newestFrom(0, &seenListed);
+    newestSeen_ = newest;
     return newest;
 }
 

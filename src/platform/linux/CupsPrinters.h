@@ -1,4 +1,6 @@
 #pragma once
+#include <atomic>
+
 #include "platform/Printers.h"
 
 // CUPS destinations of the scheduler that CUPS_SERVER names (the system's by default).
@@ -17,4 +19,7 @@ public:
     int newestJobId() override;
     QList<PrintJob> jobsAfter(int after) override;
     PrintJob job(int id) override;
+
+private:
+    std::atomic<int> newestSeen_{0};  // the user's newest job id found last; offices' threads share it
 };

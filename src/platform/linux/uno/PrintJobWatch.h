@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 #include "platform/Office.h"
 
@@ -16,11 +18,17 @@ public:
     void SAL_CALL disposing(const css::lang::EventObject&) override {}
 
     PrintJobState state() const { return state_; }
+    // The state once the job has left rendering, or after `wait`, whichever comes first.
+    PrintJobState stateWithin(std::chrono::milliseconds wait);
 
     // Kept by the UI thread: when the office last used processor time while rendering.
     long long ticks = -1;
     std::chrono::steady_clock::time_point lastWorked = std::chrono::steady_clock::now();
 
 private:
+    void become(PrintJobState state);
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
     std::atomic<PrintJobState> state_{PrintJobState::Rendering};
 };

@@ -99,10 +99,10 @@ void UnoObject::close(bool deliverOwnership) {
 
 // The events tell how the job stands; while it renders, the office must answer and keep working, or it
 // is hung (the call bound ends it) or has let the job go without a word.
-PrintJobState UnoObject::printJobState() {
+PrintJobState UnoObject::printJobState(int waitMs) {
     const rtl::Reference<PrintJobWatch> job = session_->printJob;
     if (!job.is()) throw RuntimeError(OfficeErr::Exception, QStringLiteral("The document was not printed."));
-    const PrintJobState state = job->state();
+    const PrintJobState state = job->stateWithin(std::chrono::milliseconds(waitMs));
     if (state != PrintJobState::Rendering) return state;
     session_->call([&] { session_->context()->getServiceManager(); });
     const long long ticks = session_->cpuTicks();

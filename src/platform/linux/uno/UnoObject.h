@@ -20,7 +20,7 @@ public:
     std::shared_ptr<OfficeObject> getCurrentController() override;
     std::shared_ptr<OfficeObject> getFrame() override;
     void close(bool deliverOwnership) override;
-    PrintJobState printJobState() override;
+    PrintJobState printJobState(int waitMs) override;
     void print(const QList<PropertyValue>& options) override;
     void storeToURL(const QString& url, const QList<PropertyValue>& properties) override;
     int pageCount() override;
