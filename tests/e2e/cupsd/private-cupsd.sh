@@ -8,12 +8,15 @@
 #                                        (CUPS_SERVER, CUPS_SERVERROOT, QUORVANE_ATTACKER_USER/_HOME,
 #                                        QUORVANE_TEST_USER, QUORVANE_TEST_HOME)
 #   private-cupsd.sh stop DIR            stop it and remove the test users
-#   private-cupsd.sh add-queue DIR NAME [DESCRIPTION]
-#                                        a queue whose jobs are kept as DIR/jobs/NAME/<NNN>-<title>
+#   private-cupsd.sh add-queue DIR NAME [DESCRIPTION [PPD]]
+#                                        a queue whose jobs are kept as DIR/jobs/NAME/<NNN>-<title>;
+#                                        raw, or with the printer description PPD
 #   private-cupsd.sh install-pdfwriter DIR [BACKEND]
 #                                        install the "Vendrell PDF Writer" printer (BACKEND: the built
 #                                        backend, default $QUORVANE_BUILD/pdfwriter/vendrellpdf)
 #   private-cupsd.sh job-text FILE       the text of a kept job (PDF, PostScript or plain text)
+#
+# QUORVANE_CUPSD_LOG_LEVEL: the scheduler's LogLevel (default debug, for the tests' diagnostics).
 set -euo pipefail
 HERE=$(cd "$(dirname "$(readlink -f "$0")")" && pwd)
 ROOT=$(cd "$HERE/../../.." && pwd)
@@ -56,7 +59,7 @@ SetEnv KEEPJOB_DIR $DIR/jobs
 CONF
     cat >"$DIR/etc/cupsd.conf" <<CONF
 Listen $DIR/cups.sock
-LogLevel debug
+LogLevel ${QUORVANE_CUPSD_LOG_LEVEL:-debug}
 MaxLogSize 0
 ErrorPolicy abort-job
 Browsing No
@@ -111,10 +114,11 @@ wait_until_answering() {
 }
 
 add_queue() {
-    local name=$1 description=${2:-}
+    local name=$1 description=${2:-} ppd=${3:-}
     local out
-    # CUPS 2.4 warns that raw queues are deprecated; they still pass every job on unchanged.
-    out=$(lpadmin -p "$name" -E -v keepjob:/ -m raw ${description:+-D "$description"} 2>&1) \
+    # CUPS 2.4 warns that raw queues and PPDs are deprecated; both still work.
+    if [ -n "$ppd" ]; then set -- -P "$ppd"; else set -- -m raw; fi
+    out=$(lpadmin -p "$name" -E -v keepjob:/ "$@" ${description:+-D "$description"} 2>&1) \
         || die "cannot add queue $name: $out"
     mkdir -p "$DIR/jobs/$name" && chown lp:lp "$DIR/jobs/$name"
 }
@@ -210,7 +214,7 @@ shift || true
 case "$command" in
     start) start "$@" ;;
     stop) stop "$@" ;;
-    add-queue) need_dir "${1:-}"; client_env; [ -n "${2:-}" ] || die "missing queue name"; add_queue "$2" "${3:-}" ;;
+    add-queue) need_dir "${1:-}"; client_env; [ -n "${2:-}" ] || die "missing queue name"; add_queue "$2" "${3:-}" "${4:-}" ;;
     install-pdfwriter) install_pdfwriter "$@" ;;
     job-text) job_text "$@" ;;
     *) die "usage: $0 start|stop|add-queue|install-pdfwriter|job-text ..." ;;
