@@ -21,8 +21,9 @@ void work(BatchPlatform& shared, RunState& state, const BatchOptions& options, c
           const QStringList& documents, const QStringList& pdfPaths) {
     const std::unique_ptr<Office> office = shared.newOffice();
     LinuxFileSystem files;
+    // Only the report shows pages.
     DocumentWork worker(shared.with(*office, files), destination, {options.copies, options.pages, options.sides},
-                        options.renewAfter);
+                        options.renewAfter, !options.jsonFile.isEmpty());
     for (int position = state.take(); position >= 0; position = state.take()) {
         const QString& path = documents[position];
         const DocumentResult result =

@@ -43,8 +43,13 @@ bool isPdf(const QString& path) {
 }
 }  // namespace
 
-DocumentWork::DocumentWork(Platform platform, Destination destination, PrintOptions options, int renewAfter)
-    : platform_(platform), destination_(std::move(destination)), options_(std::move(options)), renewAfter_(renewAfter) {
+DocumentWork::DocumentWork(Platform platform, Destination destination, PrintOptions options, int renewAfter,
+                           bool countPages)
+    : platform_(platform),
+      destination_(std::move(destination)),
+      options_(std::move(options)),
+      renewAfter_(renewAfter),
+      countPages_(countPages) {
     platform_.office.setTargetQueue(destination_.queue);
 }
 
@@ -56,7 +61,7 @@ PropertyValue DocumentWork::property(const QString& name, const QVariant& value)
 }
 
 // A document the office cannot load, or loads only as plain text while its name claims a document
-// format, throws with the office's reason. The result gets the document's pages.
+// format, throws with the office's reason. The result gets the document's pages when they are counted.
 std::shared_ptr<OfficeObject> DocumentWork::load(const QString& path, DocumentResult& result) {
     if (!IsExistingFile(platform_.files, path))
         throw RuntimeError(Err::fileNotFound().number, QStringLiteral("no such document (or not a regular file)"));
@@ -72,6 +77,7 @@ std::shared_ptr<OfficeObject> DocumentWork::load(const QString& path, DocumentRe
     const auto desktop = Use(serviceManager_).createInstance(QStringLiteral("com.sun.star.frame.Desktop"));
     const QList<PropertyValue> hidden{property(QStringLiteral("Hidden"), true)};
     auto document = Use(desktop).loadComponentFromURL(FileUrl(path), QStringLiteral("_blank"), 0, hidden);
+    if (!countPages_) return document;
     try {
         result.pages = document->pageCount();
     } catch (const RuntimeError&) {

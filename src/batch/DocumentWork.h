@@ -28,7 +28,8 @@ struct PrintOptions {
 // one gets a fresh office when this one is gone.
 class DocumentWork {
 public:
-    DocumentWork(Platform platform, Destination destination, PrintOptions options, int renewAfter);
+    // countPages: each result gets its document's pages (the office lays the document out for that).
+    DocumentWork(Platform platform, Destination destination, PrintOptions options, int renewAfter, bool countPages);
 
     // Prints one document on the destination; `printTurn` runs the print command and its confirmation
     // in turn with the other offices (the jobs reach the printer in list order) and must be called
@@ -57,6 +58,7 @@ private:
     Destination destination_;
     PrintOptions options_;
     int renewAfter_;
+    bool countPages_;
     int sinceRenewal_ = 0;
     std::shared_ptr<OfficeObject> serviceManager_;
     QString structType_;

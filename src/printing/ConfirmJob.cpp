@@ -29,7 +29,7 @@ SentJob ConfirmJob(Platform& platform, OfficeObject& document, const QString& do
     if (state == PrintJobState::Spooled) {
         for (int waited = 0; waited <= ListedWithinMs; waited += PollMs) {
             for (const PrintJob& job : platform.printers.jobsAfter(newestBefore))
-                if (printer.isEmpty() || job.printer == printer) return {job.id, job.printer};
+                if (printer.isEmpty() || job.printer == printer) return {job.id, job.printer, job.state};
             platform.runtime.waitWithEvents(PollMs);
         }
     }
@@ -41,6 +41,7 @@ SentJob ConfirmJob(Platform& platform, OfficeObject& document, const QString& do
 }
 
 void ReportWaitingJob(Platform& platform, const SentJob& job, const QString& documentName) {
+    if (job.state == PrintJob::State::Processing || job.state == PrintJob::State::Completed) return;
     const QString refusal = platform.printers.refusal(job.printer);
     if (refusal.isEmpty()) return;
     throw RuntimeError(PrinterError, QStringLiteral("\"%1\" waits as job %2 on \"%3\": %4. It prints when the printer "

@@ -9,6 +9,7 @@
 struct SentJob {
     int id = 0;
     QString printer;
+    PrintJob::State state = PrintJob::State::Pending;  // when it was found
 };
 
 // The queue the office is to print the document on: the printer's queue, or the empty text for no
@@ -24,7 +25,8 @@ SentJob ConfirmJob(Platform& platform, OfficeObject& document, const QString& do
                    int newestBefore);
 
 // Throws RuntimeError when the job waits on a printer that does not print now (stopped): the job stays
-// in its queue and prints when the printer is started again.
+// in its queue and prints when the printer is started again. A job found printing or done waits for
+// nothing, and its printer is not asked.
 void ReportWaitingJob(Platform& platform, const SentJob& job, const QString& documentName);
 
 // Waits until the printing system has finished the job and returns how it ended; returns at once,

@@ -165,7 +165,9 @@ PrintJob FakePrinters::job(int id) {
 
 bool FakePrinters::receive(const QString& queue) {
     if (dropping.contains(queue)) return false;  // as the office drops a job the queue refuses
-    jobs << PrintJob{nextId++, queue, PrintJob::State::Completed, {}};
+    // A printer that does not print (stopped) keeps its jobs waiting.
+    const auto state = refusals.contains(queue) ? PrintJob::State::Pending : PrintJob::State::Completed;
+    jobs << PrintJob{nextId++, queue, state, {}};
     return true;
 }
 

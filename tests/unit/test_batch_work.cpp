@@ -19,8 +19,8 @@ struct Work {
         file.write("content");
         return path;
     }
-    DocumentWork worker(PrintOptions options = {}, int renewAfter = 0) {
-        return DocumentWork(fake.platform, {"Alpha", "Alpha", false}, options, renewAfter);
+    DocumentWork worker(PrintOptions options = {}, int renewAfter = 0, bool countPages = true) {
+        return DocumentWork(fake.platform, {"Alpha", "Alpha", false}, options, renewAfter, countPages);
     }
 };
 
@@ -55,6 +55,17 @@ private slots:
         QCOMPARE(good.pages, 1);
         QCOMPARE(turns, 3);
         QCOMPARE(w.fake.printers.jobs.size(), 1);
+    }
+
+    // Pages are counted for the report only: counting has the office lay the whole document out.
+    void pagesAreCountedOnlyWhenAsked() {
+        Work w;
+        DocumentWork worker = w.worker({}, 0, false);
+        int turns = 0;
+        const DocumentResult r = worker.print(w.document("a.odt"), countingTurn(turns));
+        QCOMPARE(r.outcome, DocumentResult::Outcome::Printed);
+        QCOMPARE(r.pages, 0);
+        QVERIFY(w.fake.logOf({"office pageCount"}).isEmpty());
     }
 
     // The printer's refusal is the document's failure, never a success.
