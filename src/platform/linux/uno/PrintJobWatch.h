@@ -2,7 +2,6 @@
 #include <com/sun/star/view/XPrintJobListener.hpp>
 #include <cppuhelper/implbase1.hxx>
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -17,7 +16,6 @@ public:
     void SAL_CALL printJobEvent(const css::view::PrintJobEvent& event) override;
     void SAL_CALL disposing(const css::lang::EventObject&) override {}
 
-    PrintJobState state() const { return state_; }
     // The state once the job has left rendering, or after `wait`, whichever comes first.
     PrintJobState stateWithin(std::chrono::milliseconds wait);
 
@@ -30,5 +28,5 @@ private:
 
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::atomic<PrintJobState> state_{PrintJobState::Rendering};
+    PrintJobState state_ = PrintJobState::Rendering;
 };
