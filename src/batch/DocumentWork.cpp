@@ -116,27 +116,6 @@ QList<PropertyValue> DocumentWork::printOptions() {
     return options;
 }
 
-std::function<SentJob()> DocumentWork::printCommand(OfficeObject& document, const QString& path) {
-    const QString name = GetFileName(path);
-    const QList<PropertyValue> options = printOptions();
-    std::function<void()> command;
-    if (options.isEmpty()) {
-        // Asking for these waits while the office still lays the document out: done before the turn.
-        const auto dispatcher = Use(serviceManager_).createInstance(QStringLiteral("com.sun.star.frame.DispatchHelper"));
-        const auto frame = Use(document.getCurrentController()).getFrame();
-        command = [dispatcher, frame] {
-            Use(dispatcher).executeDispatch(Use(frame), QStringLiteral(".uno:PrintDefault"), {}, 0, {});
-        };
-    } else {
-        command = [&document, options] { document.print(options); };
-    }
-    return [this, &document, name, command] {
-        const int newestBefore = platform_.printers.newestJobId();
-        command();
-        return ConfirmJob(platform_, document, name, destination_.printer, newestBefore);
-    };
-}
-
 // What every document gets around its work: the time it took, its document closed, the office renewed
 // when that is due.
 DocumentResult DocumentWork::account(const QString& path, const Work& work) {
@@ -151,30 +130,35 @@ DocumentResult DocumentWork::account(const QString& path, const Work& work) {
     return result;
 }
 
+// Only the print command and the office's hand-over of its job take the turn: once handed over, the
+// job is in the printing system, and the next document's job comes after it.
 DocumentResult DocumentWork::print(const QString& path, const Turn& printTurn) {
     return account(path, [&](DocumentResult& result, std::shared_ptr<OfficeObject>& document) {
+        const QString name = GetFileName(path);
         QString failure;
-        std::function<SentJob()> command;
         try {
             document = load(path, result);
-            command = printCommand(*document, path);
         } catch (const RuntimeError& e) {
             failure = e.description;
         }
-        std::optional<SentJob> job;
+        int newestBefore = 0;
+        std::optional<PrintJobState> handOver;
         printTurn([&] {
-            if (!command) return;
+            if (!document) return;
             try {
-                job = command();
+                newestBefore = platform_.printers.newestJobId();
+                document->print(printOptions());
+                handOver = AwaitHandOver(platform_, *document);
             } catch (const RuntimeError& e) {
                 failure = e.description;
             }
         });
-        if (job) {
-            result.printer = job->printer;
-            result.job = job->id;
+        if (handOver) {
             try {
-                ReportWaitingJob(platform_, *job, GetFileName(path));
+                const SentJob job = FindJob(platform_, *handOver, name, destination_.printer, newestBefore);
+                result.printer = job.printer;
+                result.job = job.id;
+                ReportWaitingJob(platform_, job, name);
             } catch (const RuntimeError& e) {
                 failure = e.description;
             }

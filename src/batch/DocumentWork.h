@@ -31,10 +31,10 @@ public:
     // countPages: each result gets its document's pages (the office lays the document out for that).
     DocumentWork(Platform platform, Destination destination, PrintOptions options, int renewAfter, bool countPages);
 
-    // Prints one document on the destination; `printTurn` runs the print command and its confirmation
-    // in turn with the other offices (the jobs reach the printer in list order) and must be called
-    // exactly once, also when the document did not load (then with nothing to print). Everything
-    // else of the document (loading, preparing the command, closing) is outside the turn.
+    // Prints one document on the destination; `printTurn` runs the print command and the office's
+    // hand-over of the job in turn with the other offices (the jobs reach the printer in list order) and
+    // must be called exactly once, also when the document did not load (then with nothing to print).
+    // Everything else of the document (loading, finding its job, closing) is outside the turn.
     using Turn = std::function<void(const std::function<void()>& print)>;
     DocumentResult print(const QString& path, const Turn& printTurn);
     // Writes the document's PDF to pdfPath: exported to a temporary file beside it, then renamed.
@@ -49,8 +49,6 @@ private:
     DocumentResult account(const QString& path, const Work& work);
     // The office's print options for the run's --copies, --pages and --sides; none by default.
     QList<PropertyValue> printOptions();
-    // The print command of a loaded document, ready to run: it returns the command's job.
-    std::function<SentJob()> printCommand(OfficeObject& document, const QString& path);
     void closeDocument(std::shared_ptr<OfficeObject>& document);
     void countDocument();
 

@@ -21,12 +21,16 @@ QString QueueToPrintOn(Platform& platform, const QString& documentName, const QS
     }
 }
 
-SentJob ConfirmJob(Platform& platform, OfficeObject& document, const QString& documentName, const QString& printer,
-                   int newestBefore) {
+PrintJobState AwaitHandOver(Platform& platform, OfficeObject& document) {
     PrintJobState state;
     // The office's word ends the wait at once; the window's events are handled in between.
     while ((state = document.printJobState(PollMs)) == PrintJobState::Rendering) platform.runtime.pumpMessages();
-    if (state == PrintJobState::Spooled) {
+    return state;
+}
+
+SentJob FindJob(Platform& platform, PrintJobState handOver, const QString& documentName, const QString& printer,
+                int newestBefore) {
+    if (handOver == PrintJobState::Spooled) {
         for (int waited = 0; waited <= ListedWithinMs; waited += PollMs) {
             for (const PrintJob& job : platform.printers.jobsAfter(newestBefore))
                 if (printer.isEmpty() || job.printer == printer) return {job.id, job.printer, job.state};
@@ -35,9 +39,14 @@ SentJob ConfirmJob(Platform& platform, OfficeObject& document, const QString& do
     }
     const QString refusal = printer.isEmpty() ? QString() : platform.printers.refusal(printer);
     throw notPrinted(documentName, printer,
-                     !refusal.isEmpty()                  ? refusal
-                     : state == PrintJobState::Spooled ? QStringLiteral("the printing system has no job of it")
-                                                         : QStringLiteral("the office could not hand the job over"));
+                     !refusal.isEmpty()                      ? refusal
+                     : handOver == PrintJobState::Spooled ? QStringLiteral("the printing system has no job of it")
+                                                             : QStringLiteral("the office could not hand the job over"));
+}
+
+SentJob ConfirmJob(Platform& platform, OfficeObject& document, const QString& documentName, const QString& printer,
+                   int newestBefore) {
+    return FindJob(platform, AwaitHandOver(platform, document), documentName, printer, newestBefore);
 }
 
 void ReportWaitingJob(Platform& platform, const SentJob& job, const QString& documentName) {

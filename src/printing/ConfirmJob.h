@@ -24,6 +24,13 @@ QString QueueToPrintOn(Platform& platform, const QString& documentName, const QS
 SentJob ConfirmJob(Platform& platform, OfficeObject& document, const QString& documentName, const QString& printer,
                    int newestBefore);
 
+// ConfirmJob in two steps, for callers that let another print command start in between: the office's
+// hand-over (the job exists in the printing system once it has been handed over), then its job, which
+// is the first one newer than `newestBefore` on `printer`.
+PrintJobState AwaitHandOver(Platform& platform, OfficeObject& document);
+SentJob FindJob(Platform& platform, PrintJobState handOver, const QString& documentName, const QString& printer,
+                int newestBefore);
+
 // Throws RuntimeError when the job waits on a printer that does not print now (stopped): the job stays
 // in its queue and prints when the printer is started again. A job found printing or done waits for
 // nothing, and its printer is not asked.

@@ -85,9 +85,26 @@ private slots:
         w.worker({3, "2-3", "two-sided-short-edge"}).print(w.document("a.odt"), countingTurn(turns));
         const QStringList prints = w.fake.logOf({"office print("});
         QCOMPARE(prints, QStringList{"office print([CopyCount=3,Collate=true,Pages=2-3,DuplexMode=3])"});
-        QVERIFY(w.fake.logOf({"office executeDispatch"}).isEmpty());
         w.worker().print(w.document("b.odt"), countingTurn(turns));
-        QCOMPARE(w.fake.logOf({"office executeDispatch"}).size(), 1);  // no options: the print command
+        QCOMPARE(w.fake.logOf({"office print("}).last(), QStringLiteral("office print([])"));  // the printer's own
+    }
+
+    // Other offices wait for the turn: it holds only the print command and the office's hand-over of the
+    // job; loading, finding the job in the printing system and closing are done outside it.
+    void onlyThePrintCommandAndItsHandOverTakeTheTurn() {
+        Work w;
+        w.fake.printers.refusals["Alpha"] = "the printer is stopped";
+        int turns = 0;
+        const DocumentWork::Turn logged = [&](const std::function<void()>& print) {
+            w.fake.log << QStringLiteral("turn begins");
+            countingTurn(turns)(print);
+            w.fake.log << QStringLiteral("turn ends");
+        };
+        const DocumentResult r = w.worker().print(w.document("a.odt"), logged);
+        QVERIFY2(r.reason.contains("waits as job 1"), qPrintable(r.reason));
+        QCOMPARE(w.fake.logOf({"turn", "office loadComponentFromURL", "office print", "office close"}),
+                 QStringList({"office loadComponentFromURL(" + QUrl::fromLocalFile(w.dir.filePath("a.odt")).toString(QUrl::FullyEncoded) + ", _blank, 0, [Hidden=true])",
+                              "turn begins", "office print([])", "turn ends", "office close(true)"}));
     }
 
     void theOfficeIsRenewedAfterEveryNDocuments() {
