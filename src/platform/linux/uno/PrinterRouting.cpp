@@ -1,8 +1,6 @@
 #include "PrinterRouting.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
-#include <com/sun/star/frame/XController.hpp>
-#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/view/XPrintable.hpp>
 
 #include "DefaultQueue.h"
@@ -19,12 +17,11 @@ QString printerName(const Reference<css::view::XPrintable>& printable) {
 }
 }  // namespace
 
-void RouteToQueue(const Reference<css::frame::XFrame>& frame, const QString& target) {
+void RouteToQueue(const Reference<css::frame::XModel>& document, const QString& target) {
     const QString queue = target.isEmpty() ? DefaultQueue() : target;
     if (queue.isEmpty()) return;  // no default anywhere: the office's own choice is as good as any
-    const Reference<css::frame::XController> controller = frame->getController();
-    const Reference<css::view::XPrintable> printable(controller.is() ? controller->getModel() : nullptr, UNO_QUERY);
-    if (!printable.is()) return;  // nothing printable in the frame; the command says so itself
+    const Reference<css::view::XPrintable> printable(document, UNO_QUERY);
+    if (!printable.is()) return;  // nothing printable; the print command says so itself
     if (printerName(printable) == queue) return;
     const css::beans::PropertyValue name("Name", 0, Any(toOUString(queue)), css::beans::PropertyState_DIRECT_VALUE);
     printable->setPrinter(Sequence<css::beans::PropertyValue>(&name, 1));

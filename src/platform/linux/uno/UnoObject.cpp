@@ -117,9 +117,9 @@ PrintJobState UnoObject::printJobState(int waitMs) {
 
 void UnoObject::print(const QList<PropertyValue>& options) {
     session_->call([&] {
-        const Reference<css::frame::XFrame> frame = as<css::frame::XModel>()->getCurrentController()->getFrame();
-        RouteToQueue(frame, session_->targetQueue);
-        watchPrintJob(frame);
+        const auto document = as<css::frame::XModel>();
+        RouteToQueue(document, session_->targetQueue);
+        watchPrintJob(document);
         as<css::view::XPrintable>()->print(toSequence(options));
     });
 }
@@ -136,10 +136,8 @@ int UnoObject::pageCount() {
     });
 }
 
-void UnoObject::watchPrintJob(const Reference<css::frame::XFrame>& frame) {
-    const Reference<css::frame::XController> controller = frame->getController();
-    const Reference<css::view::XPrintJobBroadcaster> broadcaster(controller.is() ? controller->getModel() : nullptr,
-                                                                 UNO_QUERY);
+void UnoObject::watchPrintJob(const Reference<css::frame::XModel>& document) {
+    const Reference<css::view::XPrintJobBroadcaster> broadcaster(document, UNO_QUERY);
     session_->printJob = new PrintJobWatch;
     if (broadcaster.is()) broadcaster->addPrintJobListener(session_->printJob.get());
 }
@@ -152,9 +150,10 @@ QVariant UnoObject::executeDispatch(OfficeObject& frame, const QString& command,
         const auto helper = as<css::frame::XDispatchHelper>();
         const auto provider = frameObject->as<css::frame::XDispatchProvider>();
         if (command == QStringLiteral(".uno:PrintDefault")) {
-            const auto frame = frameObject->as<css::frame::XFrame>();
-            RouteToQueue(frame, session_->targetQueue);
-            watchPrintJob(frame);
+            const Reference<css::frame::XController> controller = frameObject->as<css::frame::XFrame>()->getController();
+            const Reference<css::frame::XModel> document = controller.is() ? controller->getModel() : nullptr;
+            RouteToQueue(document, session_->targetQueue);
+            watchPrintJob(document);
         }
         return toVariant(helper->executeDispatch(provider, toOUString(command), toOUString(target), flags,
                                                  toSequence(arguments)));

@@ -30,7 +30,7 @@ public:
 private:
     template <class I>
     css::uno::Reference<I> as() const;
-    void watchPrintJob(const css::uno::Reference<css::frame::XFrame>& frame);
+    void watchPrintJob(const css::uno::Reference<css::frame::XModel>& document);
     std::shared_ptr<OfficeObject> wrap(const css::uno::Reference<css::uno::XInterface>& result, const QString& what) const;
 
     std::shared_ptr<OfficeSession> session_;
