@@ -28,7 +28,8 @@ void work(BatchPlatform& shared, RunState& state, const BatchOptions& options, c
         const QString& path = documents[position];
         const DocumentResult result =
             destination.pdf ? worker.writePdf(path, pdfPaths[position], state.pdfs())
-                            : worker.print(path, [&](const std::function<void()>& print) { state.inTurn(position, print); });
+                            : worker.print(path, [&](const std::function<void()>& print) { state.inTurn(position, print); },
+                                           state.pdfs());
         state.done(position, result);
     }
     worker.shutdown();

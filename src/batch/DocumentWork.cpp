@@ -3,7 +3,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QMap>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <optional>
 #include <sys/stat.h>
 
@@ -13,11 +14,6 @@
 
 namespace {
 const QString PdfExportFilter = QStringLiteral("writer_pdf_Export");
-
-// The office's duplex modes (com.sun.star.view.DuplexMode, 16-bit): off, long edge, short edge.
-const QMap<QString, short> DuplexModes{{QStringLiteral("one-sided"), 1},
-                                       {QStringLiteral("two-sided-long-edge"), 2},
-                                       {QStringLiteral("two-sided-short-edge"), 3}};
 
 // The permissions a new file gets from the user's umask; the temporary file was made for the user alone.
 QFile::Permissions newFilePermissions() {
@@ -49,9 +45,7 @@ DocumentWork::DocumentWork(Platform platform, Destination destination, PrintOpti
       destination_(std::move(destination)),
       options_(std::move(options)),
       renewAfter_(renewAfter),
-      countPages_(countPages) {
-    platform_.office.setTargetQueue(destination_.queue);
-}
+      countPages_(countPages) {}
 
 // The bridge builds the office's struct for a name and a value; one is asked for once, the others
 // are its copies, which saves the office a round trip for every property of every document.
@@ -104,18 +98,6 @@ void DocumentWork::countDocument() {
     platform_.office.shutdown();
 }
 
-QList<PropertyValue> DocumentWork::printOptions() {
-    QList<PropertyValue> options;
-    if (options_.copies > 1) {
-        options << property(QStringLiteral("CopyCount"), options_.copies)
-                << property(QStringLiteral("Collate"), true);
-    }
-    if (!options_.pages.isEmpty()) options << property(QStringLiteral("Pages"), options_.pages);
-    if (!options_.sides.isEmpty())
-        options << property(QStringLiteral("DuplexMode"), QVariant::fromValue(DuplexModes.value(options_.sides)));
-    return options;
-}
-
 // What every document gets around its work: the time it took, its document closed, the office renewed
 // when that is due.
 DocumentResult DocumentWork::account(const QString& path, const Work& work) {
@@ -130,35 +112,68 @@ DocumentResult DocumentWork::account(const QString& path, const Work& work) {
     return result;
 }
 
-// Only the print command and the office's hand-over of its job take the turn: once handed over, the
-// job is in the printing system, and the next document's job comes after it.
-DocumentResult DocumentWork::print(const QString& path, const Turn& printTurn) {
+// The export filter's options for a PDF that goes to the printer: the pages asked for, and form fields
+// drawn as they look, as the office prints them, not as fields to fill in.
+QString DocumentWork::printFilterOptions() const {
+    QJsonObject options{{QStringLiteral("ExportFormFields"),
+                         QJsonObject{{QStringLiteral("type"), QStringLiteral("boolean")}, {QStringLiteral("value"), QStringLiteral("false")}}}};
+    if (!options_.pages.isEmpty())
+        options[QStringLiteral("PageRange")] =
+            QJsonObject{{QStringLiteral("type"), QStringLiteral("string")}, {QStringLiteral("value"), options_.pages}};
+    return QString::fromUtf8(QJsonDocument(options).toJson(QJsonDocument::Compact));
+}
+
+QString DocumentWork::exportPdf(const std::shared_ptr<OfficeObject>& document, const QString& folder, PendingFiles& pending,
+                                const QString& filterOptions) {
+    QString why;
+    const QString temporary = pending.reserve(folder, &why);
+    if (temporary.isEmpty())
+        throw RuntimeError(Err::permissionDenied().number, QStringLiteral("cannot write in \"%1\": %2").arg(folder, why));
+    try {
+        QList<PropertyValue> properties{property(QStringLiteral("FilterName"), PdfExportFilter),
+                                        property(QStringLiteral("Overwrite"), true)};
+        if (!filterOptions.isEmpty()) properties << property(QStringLiteral("FilterOptions"), filterOptions);
+        Use(document).storeToURL(FileUrl(temporary), properties);
+        if (!isPdf(temporary)) throw RuntimeError(Err::permissionDenied().number, QStringLiteral("the office wrote no PDF"));
+    } catch (const RuntimeError&) {
+        pending.discard(temporary);
+        throw;
+    }
+    return temporary;
+}
+
+// The office renders the document as a PDF in the run's spool folder, side by side with the other
+// offices; only handing that file to the printer takes the turn, so the jobs reach the printer in list
+// order. The printing system gives the job's id in its answer.
+DocumentResult DocumentWork::print(const QString& path, const Turn& printTurn, PendingFiles& pending) {
     return account(path, [&](DocumentResult& result, std::shared_ptr<OfficeObject>& document) {
         const QString name = GetFileName(path);
-        QString failure;
+        QString failure, pdf;
         try {
             document = load(path, result);
+            QString why;
+            const QString spool = pending.spool(&why);
+            if (spool.isEmpty())
+                throw RuntimeError(Err::permissionDenied().number, QStringLiteral("no folder for the print job: %1").arg(why));
+            pdf = exportPdf(document, spool, pending, printFilterOptions());
         } catch (const RuntimeError& e) {
             failure = e.description;
         }
-        int newestBefore = 0;
-        std::optional<PrintJobState> handOver;
+        std::optional<SentJob> job;
         printTurn([&] {
-            if (!document) return;
+            if (pdf.isEmpty()) return;
             try {
-                newestBefore = platform_.printers.newestJobId();
-                document->print(printOptions());
-                handOver = AwaitHandOver(platform_, *document);
+                job = SendJob(platform_, name, destination_.printer, destination_.queue, pdf, options_.copies, options_.sides);
             } catch (const RuntimeError& e) {
                 failure = e.description;
             }
         });
-        if (handOver) {
+        if (!pdf.isEmpty()) pending.discard(pdf);  // the printing system holds its own copy
+        if (job) {
+            result.printer = job->printer;
+            result.job = job->id;
             try {
-                const SentJob job = FindJob(platform_, *handOver, name, destination_.printer, newestBefore);
-                result.printer = job.printer;
-                result.job = job.id;
-                ReportWaitingJob(platform_, job, name);
+                ReportWaitingJob(platform_, *job, name);
             } catch (const RuntimeError& e) {
                 failure = e.description;
             }
@@ -170,31 +185,20 @@ DocumentResult DocumentWork::print(const QString& path, const Turn& printTurn) {
 
 DocumentResult DocumentWork::writePdf(const QString& path, const QString& pdfPath, PendingFiles& pending) {
     return account(path, [&](DocumentResult& result, std::shared_ptr<OfficeObject>& document) {
-        QString temporary;
         try {
             document = load(path, result);
-            const QString folder = QFileInfo(pdfPath).absolutePath();
-            QString why;
-            temporary = pending.reserve(folder, &why);
-            if (temporary.isEmpty())
-                throw RuntimeError(Err::permissionDenied().number, QStringLiteral("cannot write in \"%1\": %2").arg(folder, why));
-            const QList<PropertyValue> properties{property(QStringLiteral("FilterName"), PdfExportFilter),
-                                                  property(QStringLiteral("Overwrite"), true)};
-            Use(document).storeToURL(FileUrl(temporary), properties);
-            if (!isPdf(temporary)) throw RuntimeError(Err::permissionDenied().number, QStringLiteral("the office wrote no PDF"));
+            const QString temporary = exportPdf(document, QFileInfo(pdfPath).absolutePath(), pending, {});
             QFile::setPermissions(temporary, newFilePermissions());
-            why = pending.publish(temporary, pdfPath);
+            const QString why = pending.publish(temporary, pdfPath);
             if (!why.isEmpty())
                 throw RuntimeError(Err::permissionDenied().number,
                                    QStringLiteral("cannot name the PDF \"%1\": %2").arg(pdfPath, why));
-            temporary.clear();
             result.outcome = DocumentResult::Outcome::Written;
             result.pdf = pdfPath;
         } catch (const RuntimeError& e) {
             result.outcome = DocumentResult::Outcome::Failed;
             result.reason = e.description;
         }
-        if (!temporary.isEmpty()) pending.discard(temporary);
     });
 }
 

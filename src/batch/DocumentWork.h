@@ -16,7 +16,7 @@ struct Destination {
     bool pdf = false;
 };
 
-// The office's print options for each document; empty or 1: the printer's own.
+// The print options for each document; empty or 1: the printer's own.
 struct PrintOptions {
     int copies = 1;
     QString pages;
@@ -31,12 +31,13 @@ public:
     // countPages: each result gets its document's pages (the office lays the document out for that).
     DocumentWork(Platform platform, Destination destination, PrintOptions options, int renewAfter, bool countPages);
 
-    // Prints one document on the destination; `printTurn` runs the print command and the office's
-    // hand-over of the job in turn with the other offices (the jobs reach the printer in list order) and
-    // must be called exactly once, also when the document did not load (then with nothing to print).
-    // Everything else of the document (loading, finding its job, closing) is outside the turn.
+    // Prints one document on the destination; `printTurn` runs the hand-over of its job to the printer
+    // in turn with the other offices (the jobs reach the printer in list order) and must be called
+    // exactly once, also when the document did not load (then with nothing to print). Everything else
+    // of the document (loading, rendering, closing) is outside the turn. The rendered job passes through
+    // the run's spool folder in `pending`.
     using Turn = std::function<void(const std::function<void()>& print)>;
-    DocumentResult print(const QString& path, const Turn& printTurn);
+    DocumentResult print(const QString& path, const Turn& printTurn, PendingFiles& pending);
     // Writes the document's PDF to pdfPath: exported to a temporary file beside it, then renamed.
     DocumentResult writePdf(const QString& path, const QString& pdfPath, PendingFiles& pending);
     // Ends this worker's office.
@@ -47,8 +48,10 @@ private:
     std::shared_ptr<OfficeObject> load(const QString& path, DocumentResult& result);
     using Work = std::function<void(DocumentResult& result, std::shared_ptr<OfficeObject>& document)>;
     DocumentResult account(const QString& path, const Work& work);
-    // The office's print options for the run's --copies, --pages and --sides; none by default.
-    QList<PropertyValue> printOptions();
+    // Exports the document as a PDF to a new hidden file in folder and returns its path. Throws
+    // RuntimeError, leaving no file, when there is no whole PDF.
+    QString exportPdf(const std::shared_ptr<OfficeObject>& document, const QString& folder, PendingFiles& pending, const QString& filterOptions);
+    QString printFilterOptions() const;
     void closeDocument(std::shared_ptr<OfficeObject>& document);
     void countDocument();
 

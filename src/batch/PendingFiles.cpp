@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 
 namespace {
 // The office marks a file it writes with a lock file beside it, which an office ended while
@@ -17,6 +18,24 @@ void removeWithOfficeLock(const QString& path) {
     QFile::remove(file.dir().filePath(QStringLiteral(".~lock.%1#").arg(file.fileName())));
 }
 }  // namespace
+
+QString PendingFiles::spool(QString* error) {
+    std::lock_guard lock(mutex_);
+    if (closed_) {
+        *error = QStringLiteral("the run was interrupted");
+        return {};
+    }
+    if (spool_.isEmpty()) {
+        // mkdtemp makes the folder for the user alone, under a name nobody else can have taken.
+        QByteArray name = QFile::encodeName(QDir::tempPath() + QStringLiteral("/quorvane-batch-XXXXXX"));
+        if (!::mkdtemp(name.data())) {
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+            return {};
+        }
+        spool_ = QFile::decodeName(name);
+    }
+    return spool_;
+}
 
 QString PendingFiles::reserve(const QString& folder, QString* error) {
     // Made and recorded at once: an interruption finds every file that exists.
@@ -57,6 +76,8 @@ void PendingFiles::removeAll() {
     closed_ = true;
     for (const QString& path : std::as_const(pending_)) removeWithOfficeLock(path);
     pending_.clear();
+    if (!spool_.isEmpty()) QDir(spool_).removeRecursively();
+    spool_.clear();
 }
 
 bool PendingFiles::isPublished(const QString& name) const {

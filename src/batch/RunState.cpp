@@ -100,6 +100,7 @@ int RunState::finishLocked(const QString& skippedWhy) {
 
 int RunState::finish() {
     std::lock_guard lock(mutex_);
+    pdfs_.removeAll();  // every PDF is named or gone by now; the spool folder goes
     return finishLocked(QStringLiteral("not reached"));
 }
 

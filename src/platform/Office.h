@@ -35,9 +35,6 @@ public:
     // rendering it. Throws RuntimeError when the office is gone, or hangs (it neither answers nor
     // works; it is then ended).
     virtual PrintJobState printJobState(int /*waitMs*/) { throw Err::notSupported(); }
-    // Document: prints it with options (CopyCount, Pages, DuplexMode...) on the target queue, as the
-    // print command does; printJobState() then follows the job.
-    virtual void print(const QList<PropertyValue>&) { throw Err::notSupported(); }
     // Document: writes it to url through the export filter the properties name (FilterName...).
     virtual void storeToURL(const QString&, const QList<PropertyValue>&) { throw Err::notSupported(); }
     // Document: its number of pages as laid out now.

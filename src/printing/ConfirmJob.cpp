@@ -10,17 +10,9 @@ constexpr int PrinterError = 482;
 RuntimeError notPrinted(const QString& documentName, const QString& printer, const QString& reason) {
     return {PrinterError, QStringLiteral("\"%1\" was not printed on \"%2\": %3.").arg(documentName, printer, reason)};
 }
-}  // namespace
 
-QString QueueToPrintOn(Platform& platform, const QString& documentName, const QString& printer) {
-    if (printer.isEmpty()) return {};
-    try {
-        return platform.printers.queueOf(printer);
-    } catch (const RuntimeError&) {
-        throw notPrinted(documentName, printer, platform.printers.refusal(printer));
-    }
-}
-
+// The office's hand-over (the job exists in the printing system once it has been handed over), then its
+// job, the first one newer than `newestBefore` on `printer`.
 PrintJobState AwaitHandOver(Platform& platform, OfficeObject& document) {
     PrintJobState state;
     // The office's word ends the wait at once; the window's events are handled in between.
@@ -43,10 +35,32 @@ SentJob FindJob(Platform& platform, PrintJobState handOver, const QString& docum
                      : handOver == PrintJobState::Spooled ? QStringLiteral("the printing system has no job of it")
                                                              : QStringLiteral("the office could not hand the job over"));
 }
+}  // namespace
+
+QString QueueToPrintOn(Platform& platform, const QString& documentName, const QString& printer) {
+    if (printer.isEmpty()) return {};
+    try {
+        return platform.printers.queueOf(printer);
+    } catch (const RuntimeError&) {
+        throw notPrinted(documentName, printer, platform.printers.refusal(printer));
+    }
+}
 
 SentJob ConfirmJob(Platform& platform, OfficeObject& document, const QString& documentName, const QString& printer,
                    int newestBefore) {
     return FindJob(platform, AwaitHandOver(platform, document), documentName, printer, newestBefore);
+}
+
+SentJob SendJob(Platform& platform, const QString& documentName, const QString& printer, const QString& queue,
+                const QString& pdf, int copies, const QString& sides) {
+    try {
+        const PrintJob job = platform.printers.sendPdf(queue, pdf, documentName, copies, sides);
+        return {job.id, printer, job.state};
+    } catch (const RuntimeError& e) {
+        // The printer's own words say more than the scheduler's answer to the request.
+        const QString refusal = platform.printers.refusal(printer);
+        throw notPrinted(documentName, printer, refusal.isEmpty() ? e.description : refusal);
+    }
 }
 
 void ReportWaitingJob(Platform& platform, const SentJob& job, const QString& documentName) {

@@ -24,12 +24,11 @@ QString QueueToPrintOn(Platform& platform, const QString& documentName, const QS
 SentJob ConfirmJob(Platform& platform, OfficeObject& document, const QString& documentName, const QString& printer,
                    int newestBefore);
 
-// ConfirmJob in two steps, for callers that let another print command start in between: the office's
-// hand-over (the job exists in the printing system once it has been handed over), then its job, which
-// is the first one newer than `newestBefore` on `printer`.
-PrintJobState AwaitHandOver(Platform& platform, OfficeObject& document);
-SentJob FindJob(Platform& platform, PrintJobState handOver, const QString& documentName, const QString& printer,
-                int newestBefore);
+// Hands a document the office has rendered as a PDF to the printer's queue, and returns its job as the
+// printing system took it. Throws RuntimeError naming the document, the printer and the printing
+// system's reason when the job was not taken.
+SentJob SendJob(Platform& platform, const QString& documentName, const QString& printer, const QString& queue,
+                const QString& pdf, int copies, const QString& sides);
 
 // Throws RuntimeError when the job waits on a printer that does not print now (stopped): the job stays
 // in its queue and prints when the printer is started again. A job found printing or done waits for

@@ -163,6 +163,15 @@ PrintJob FakePrinters::job(int id) {
     throw RuntimeError(68, QStringLiteral("The printing system has no job %1").arg(id));
 }
 
+PrintJob FakePrinters::sendPdf(const QString& queue, const QString& file, const QString& title, int copies,
+                               const QString& sides) {
+    QFile pdf(file);
+    const QByteArray start = pdf.open(QIODevice::ReadOnly) ? pdf.read(5) : QByteArray("none");
+    log << QStringLiteral("printers sendPdf(%1, %2, %3, %4, %5)").arg(queue, QString::fromLatin1(start), title).arg(copies).arg(sides);
+    if (unreachable || !receive(queue)) throw RuntimeError(68, QStringLiteral("The printer or class is not accepting jobs."));
+    return {jobs.last().id, {}, jobs.last().state, {}};
+}
+
 bool FakePrinters::receive(const QString& queue) {
     if (dropping.contains(queue)) return false;  // as the office drops a job the queue refuses
     // A printer that does not print (stopped) keeps its jobs waiting.
@@ -208,10 +217,6 @@ public:
         return {};
     }
     PrintJobState printJobState(int) override { return office_.lastPrint; }
-    void print(const QList<PropertyValue>& options) override {
-        office_.call(QStringLiteral("print"), properties(options));
-        office_.print();
-    }
     // Writes a small PDF where the export was asked to write one.
     void storeToURL(const QString& url, const QList<PropertyValue>& props) override {
         office_.call(QStringLiteral("storeToURL"), QStringList{url, properties(props)}.join(QStringLiteral(", ")));

@@ -73,6 +73,9 @@ public:
     int newestJobId() override;
     QList<PrintJob> jobsAfter(int after) override;
     PrintJob job(int id) override;
+    // Logs the job with its file's first bytes, and takes it as receive() does; a dropping queue refuses it.
+    PrintJob sendPdf(const QString& queue, const QString& file, const QString& title, int copies,
+                     const QString& sides) override;
     // A print command of the office reaches the queue (the empty text: the default): a completed job,
     // unless the queue refuses it.
     bool receive(const QString& queue);

@@ -9,6 +9,7 @@ namespace {
 struct Work {
     FakePlatform fake;
     QTemporaryDir dir;
+    PendingFiles pending;
     Work() {
         fake.printers.installed = {"Alpha"};
     }
@@ -24,7 +25,7 @@ struct Work {
     }
 };
 
-// Runs the print command at once, counting the turns taken.
+// Runs the hand-over at once, counting the turns taken.
 DocumentWork::Turn countingTurn(int& turns) {
     return [&turns](const std::function<void()>& print) {
         ++turns;
@@ -42,13 +43,13 @@ private slots:
         Work w;
         DocumentWork worker = w.worker();
         int turns = 0;
-        QCOMPARE(worker.print(w.dir.filePath("missing.odt"), countingTurn(turns)).outcome, DocumentResult::Outcome::Failed);
+        QCOMPARE(worker.print(w.dir.filePath("missing.odt"), countingTurn(turns), w.pending).outcome, DocumentResult::Outcome::Failed);
         w.fake.office.failing = {"loadComponentFromURL"};
-        const DocumentResult broken = worker.print(w.document("broken.odt"), countingTurn(turns));
+        const DocumentResult broken = worker.print(w.document("broken.odt"), countingTurn(turns), w.pending);
         QCOMPARE(broken.outcome, DocumentResult::Outcome::Failed);
         QVERIFY2(broken.reason.contains("loadComponentFromURL"), qPrintable(broken.reason));
         w.fake.office.failing.clear();
-        const DocumentResult good = worker.print(w.document("good.odt"), countingTurn(turns));
+        const DocumentResult good = worker.print(w.document("good.odt"), countingTurn(turns), w.pending);
         QCOMPARE(good.outcome, DocumentResult::Outcome::Printed);
         QCOMPARE(good.printer, QStringLiteral("Alpha"));
         QCOMPARE(good.job, 1);
@@ -62,7 +63,7 @@ private slots:
         Work w;
         DocumentWork worker = w.worker({}, 0, false);
         int turns = 0;
-        const DocumentResult r = worker.print(w.document("a.odt"), countingTurn(turns));
+        const DocumentResult r = worker.print(w.document("a.odt"), countingTurn(turns), w.pending);
         QCOMPARE(r.outcome, DocumentResult::Outcome::Printed);
         QCOMPARE(r.pages, 0);
         QVERIFY(w.fake.logOf({"office pageCount"}).isEmpty());
@@ -74,24 +75,29 @@ private slots:
         w.fake.printers.dropping = {"Alpha"};
         w.fake.printers.refusals["Alpha"] = "the printer does not accept jobs";
         int turns = 0;
-        const DocumentResult r = w.worker().print(w.document("a.odt"), countingTurn(turns));
+        const DocumentResult r = w.worker().print(w.document("a.odt"), countingTurn(turns), w.pending);
         QCOMPARE(r.outcome, DocumentResult::Outcome::Failed);
         QVERIFY2(r.reason.contains("does not accept jobs"), qPrintable(r.reason));
     }
 
-    void printOptionsGoToTheOfficesPrintCall() {
+    // The pages are the rendering's, copies and sides the job's; without options, the printer's own.
+    void printOptionsReachTheRenderingAndTheJob() {
         Work w;
         int turns = 0;
-        w.worker({3, "2-3", "two-sided-short-edge"}).print(w.document("a.odt"), countingTurn(turns));
-        const QStringList prints = w.fake.logOf({"office print("});
-        QCOMPARE(prints, QStringList{"office print([CopyCount=3,Collate=true,Pages=2-3,DuplexMode=3])"});
-        w.worker().print(w.document("b.odt"), countingTurn(turns));
-        QCOMPARE(w.fake.logOf({"office print("}).last(), QStringLiteral("office print([])"));  // the printer's own
+        w.worker({3, "2-3", "two-sided-short-edge"}).print(w.document("a.odt"), countingTurn(turns), w.pending);
+        QVERIFY2(w.fake.logOf({"office storeToURL"}).value(0).contains(
+                     R"(FilterOptions={"ExportFormFields":{"type":"boolean","value":"false"},"PageRange":{"type":"string","value":"2-3"}})"),
+                 qPrintable(w.fake.logOf({"office storeToURL"}).value(0)));
+        QCOMPARE(w.fake.logOf({"printers sendPdf"}), QStringList{"printers sendPdf(Alpha, %PDF-, a.odt, 3, two-sided-short-edge)"});
+        w.worker().print(w.document("b.odt"), countingTurn(turns), w.pending);
+        QVERIFY(!w.fake.logOf({"office storeToURL"}).value(1).contains("PageRange"));
+        QCOMPARE(w.fake.logOf({"printers sendPdf"}).value(1), QStringLiteral("printers sendPdf(Alpha, %PDF-, b.odt, 1, )"));
     }
 
-    // Other offices wait for the turn: it holds only the print command and the office's hand-over of the
-    // job; loading, finding the job in the printing system and closing are done outside it.
-    void onlyThePrintCommandAndItsHandOverTakeTheTurn() {
+    // Other offices wait for the turn: it holds only the hand-over of the rendered job to the printer;
+    // loading, rendering and closing are done outside it. The rendering passes through the run's spool
+    // folder, which is the user's alone and keeps nothing once the job is handed over.
+    void onlyHandingTheJobOverTakesTheTurn() {
         Work w;
         w.fake.printers.refusals["Alpha"] = "the printer is stopped";
         int turns = 0;
@@ -100,18 +106,28 @@ private slots:
             countingTurn(turns)(print);
             w.fake.log << QStringLiteral("turn ends");
         };
-        const DocumentResult r = w.worker().print(w.document("a.odt"), logged);
+        const DocumentResult r = w.worker().print(w.document("a.odt"), logged, w.pending);
         QVERIFY2(r.reason.contains("waits as job 1"), qPrintable(r.reason));
-        QCOMPARE(w.fake.logOf({"turn", "office loadComponentFromURL", "office print", "office close"}),
-                 QStringList({"office loadComponentFromURL(" + QUrl::fromLocalFile(w.dir.filePath("a.odt")).toString(QUrl::FullyEncoded) + ", _blank, 0, [Hidden=true])",
-                              "turn begins", "office print([])", "turn ends", "office close(true)"}));
+        QCOMPARE(w.fake.logOf({"turn", "office loadComponentFromURL", "office storeToURL", "printers sendPdf", "office close"})
+                     .replaceInStrings(QRegularExpression("\\(.*"), QString()),
+                 QStringList({"office loadComponentFromURL", "office storeToURL", "turn begins", "printers sendPdf",
+                              "turn ends", "office close"}));
+        QString why;
+        const QString spool = w.pending.spool(&why);
+        QVERIFY(w.fake.logOf({"office storeToURL"}).first().contains(QUrl::fromLocalFile(spool).toString(QUrl::FullyEncoded)));
+        const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
+                                          QFile::WriteOther | QFile::ExeOther;
+        QVERIFY(!(QFileInfo(spool).permissions() & others));
+        QVERIFY(QDir(spool).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        w.pending.removeAll();
+        QVERIFY(!QFileInfo::exists(spool));
     }
 
     void theOfficeIsRenewedAfterEveryNDocuments() {
         Work w;
         DocumentWork worker = w.worker({}, 2);
         int turns = 0;
-        for (int i = 0; i < 5; ++i) worker.print(w.document(QStringLiteral("d%1.odt").arg(i)), countingTurn(turns));
+        for (int i = 0; i < 5; ++i) worker.print(w.document(QStringLiteral("d%1.odt").arg(i)), countingTurn(turns), w.pending);
         QCOMPARE(w.fake.logOf({"office shutdown"}).size(), 2);
     }
 

@@ -1,4 +1,6 @@
-// The printing system's own record of the user's jobs and of a printer's state, asked over IPP.
+// The printing system's own record of the user's jobs and of a printer's state, asked over IPP, and the
+// jobs the program hands to it itself.
+#include <QFile>
 #include <algorithm>
 #include <memory>
 #include <optional>
@@ -145,4 +147,26 @@ PrintJob CupsPrinters::job(int id) {
     if (jobs.isEmpty())
         throw RuntimeError(68, QStringLiteral("The printing system has no job %1 (%2)").arg(id).arg(QString::fromUtf8(cupsLastErrorString())));
     return jobs.first();
+}
+
+// One Print-Job request: the scheduler answers with the job's id and state once it holds the whole file.
+PrintJob CupsPrinters::sendPdf(const QString& queue, const QString& file, const QString& title, int copies,
+                               const QString& sides) {
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
+                     queue.toUtf8().constData());
+    ipp_t* request = ippNewRequest(IPP_OP_PRINT_JOB);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.toUtf8().constData());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr, CUPS_FORMAT_PDF);
+    if (copies > 1) ippAddInteger(request, IPP_TAG_JOB, IPP_TAG_INTEGER, "copies", copies);
+    if (!sides.isEmpty()) ippAddString(request, IPP_TAG_JOB, IPP_TAG_KEYWORD, "sides", nullptr, sides.toUtf8().constData());
+    const Response response(cupsDoFileRequest(CUPS_HTTP_DEFAULT, request, "/", QFile::encodeName(file).constData()),
+                            &ippDelete);
+    ipp_attribute_t* id = response ? ippFindAttribute(response.get(), "job-id", IPP_TAG_INTEGER) : nullptr;
+    if (!id || cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE)
+        throw RuntimeError(68, QString::fromUtf8(cupsLastErrorString()));
+    ipp_attribute_t* state = ippFindAttribute(response.get(), "job-state", IPP_TAG_ENUM);
+    return {ippGetInteger(id, 0), {}, state ? StateOf(ippGetInteger(state, 0)) : PrintJob::State::Pending, {}};
 }

@@ -19,6 +19,8 @@ public:
     int newestJobId() override;
     QList<PrintJob> jobsAfter(int after) override;
     PrintJob job(int id) override;
+    PrintJob sendPdf(const QString& queue, const QString& file, const QString& title, int copies,
+                     const QString& sides) override;
 
 private:
     std::atomic<int> newestSeen_{0};  // the user's newest job id found last; offices' threads share it

@@ -13,7 +13,6 @@
 #include <com/sun/star/util/XCloseable.hpp>
 
 #include <com/sun/star/view/XPrintJobBroadcaster.hpp>
-#include <com/sun/star/view/XPrintable.hpp>
 
 #include "LoadedAsText.h"
 #include "PrinterRouting.h"
@@ -113,15 +112,6 @@ PrintJobState UnoObject::printJobState(int waitMs) {
         throw RuntimeError(OfficeErr::Exception, QStringLiteral("The office stopped working on the print job without "
                                                                 "handing it to the printing system."));
     return state;
-}
-
-void UnoObject::print(const QList<PropertyValue>& options) {
-    session_->call([&] {
-        const auto document = as<css::frame::XModel>();
-        RouteToQueue(document, session_->targetQueue);
-        watchPrintJob(document);
-        as<css::view::XPrintable>()->print(toSequence(options));
-    });
 }
 
 void UnoObject::storeToURL(const QString& url, const QList<PropertyValue>& properties) {

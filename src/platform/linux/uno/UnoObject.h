@@ -21,7 +21,6 @@ public:
     std::shared_ptr<OfficeObject> getFrame() override;
     void close(bool deliverOwnership) override;
     PrintJobState printJobState(int waitMs) override;
-    void print(const QList<PropertyValue>& options) override;
     void storeToURL(const QString& url, const QList<PropertyValue>& properties) override;
     int pageCount() override;
     QVariant executeDispatch(OfficeObject& frame, const QString& command, const QString& target, qint16 flags,
