@@ -34,6 +34,7 @@ private:
     public:
         std::shared_ptr<OfficeObject> createServiceManager() override { throw Err::cannotCreateObject(); }
         void setTargetQueue(const QString&) override {}
+        void exportOnly() override {}
         void shutdown() override {}
     };
     NoOffice noOffice_;

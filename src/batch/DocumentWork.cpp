@@ -45,7 +45,9 @@ DocumentWork::DocumentWork(Platform platform, Destination destination, PrintOpti
       destination_(std::move(destination)),
       options_(std::move(options)),
       renewAfter_(renewAfter),
-      countPages_(countPages) {}
+      countPages_(countPages) {
+    platform_.office.exportOnly();  // printed documents go to the printer as the office's PDFs
+}
 
 // The bridge builds the office's struct for a name and a value; one is asked for once, the others
 // are its copies, which saves the office a round trip for every property of every document.

@@ -54,6 +54,9 @@ public:
     // The queue that print commands go to from now on; the empty text: the user's default printer at
     // the moment of printing. Another window of the user may switch the default at any time.
     virtual void setTargetQueue(const QString& queue) = 0;
+    // From now on the office only exports documents and prints none, so it need not know any printer
+    // (else an office that does not know the queue the documents are to print on is renewed).
+    virtual void exportOnly() = 0;
     // Ends the office process this program started, if any.
     virtual void shutdown() = 0;
 };

@@ -45,8 +45,9 @@ public:
     virtual PrintJob job(int id) = 0;
     // Hands a PDF file to the queue as one job of this user's, titled `title`, in `copies` copies and on
     // `sides` ("one-sided", "two-sided-long-edge", "two-sided-short-edge"; the empty text: the printer's
-    // own). Returns the job as the printing system took it (its printer left empty). Throws RuntimeError
-    // with the printing system's words when it does not take the job.
+    // own). Returns the job as the printing system took it, its printer left empty; a job that waits has
+    // its printer's refusal() as its reason. Throws RuntimeError with the printing system's words when it
+    // does not take the job.
     virtual PrintJob sendPdf(const QString& queue, const QString& file, const QString& title, int copies,
                              const QString& sides) = 0;
 };

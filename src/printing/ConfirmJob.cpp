@@ -55,7 +55,7 @@ SentJob SendJob(Platform& platform, const QString& documentName, const QString& 
                 const QString& pdf, int copies, const QString& sides) {
     try {
         const PrintJob job = platform.printers.sendPdf(queue, pdf, documentName, copies, sides);
-        return {job.id, printer, job.state};
+        return {job.id, printer, job.state, job.reason};
     } catch (const RuntimeError& e) {
         // The printer's own words say more than the scheduler's answer to the request.
         const QString refusal = platform.printers.refusal(printer);
@@ -65,7 +65,7 @@ SentJob SendJob(Platform& platform, const QString& documentName, const QString& 
 
 void ReportWaitingJob(Platform& platform, const SentJob& job, const QString& documentName) {
     if (job.state == PrintJob::State::Processing || job.state == PrintJob::State::Completed) return;
-    const QString refusal = platform.printers.refusal(job.printer);
+    const QString refusal = job.refusal ? *job.refusal : platform.printers.refusal(job.printer);
     if (refusal.isEmpty()) return;
     throw RuntimeError(PrinterError, QStringLiteral("\"%1\" waits as job %2 on \"%3\": %4. It prints when the printer "
                                                     "is started again.")

@@ -2,6 +2,7 @@
 // The printing system keeps the real record of every job: a document counts as printed when its job is
 // there, on the printer it was sent to, and not before. Shared by every program that prints.
 #include <QString>
+#include <optional>
 
 #include "platform/Platform.h"
 
@@ -10,6 +11,7 @@ struct SentJob {
     int id = 0;
     QString printer;
     PrintJob::State state = PrintJob::State::Pending;  // when it was found
+    std::optional<QString> refusal;                    // its printer's refusal, when asked together with the job
 };
 
 // The queue the office is to print the document on: the printer's queue, or the empty text for no
@@ -32,7 +34,7 @@ SentJob SendJob(Platform& platform, const QString& documentName, const QString& 
 
 // Throws RuntimeError when the job waits on a printer that does not print now (stopped): the job stays
 // in its queue and prints when the printer is started again. A job found printing or done waits for
-// nothing, and its printer is not asked.
+// nothing, and its printer is not asked; nor is it again when it was asked together with the job.
 void ReportWaitingJob(Platform& platform, const SentJob& job, const QString& documentName);
 
 // Waits until the printing system has finished the job and returns how it ended; returns at once,

@@ -169,7 +169,8 @@ PrintJob FakePrinters::sendPdf(const QString& queue, const QString& file, const 
     const QByteArray start = pdf.open(QIODevice::ReadOnly) ? pdf.read(5) : QByteArray("none");
     log << QStringLiteral("printers sendPdf(%1, %2, %3, %4, %5)").arg(queue, QString::fromLatin1(start), title).arg(copies).arg(sides);
     if (unreachable || !receive(queue)) throw RuntimeError(68, QStringLiteral("The printer or class is not accepting jobs."));
-    return {jobs.last().id, {}, jobs.last().state, {}};
+    const PrintJob& job = jobs.last();
+    return {job.id, {}, job.state, job.state == PrintJob::State::Pending ? refusals.value(queue) : QString()};
 }
 
 bool FakePrinters::receive(const QString& queue) {

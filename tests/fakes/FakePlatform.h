@@ -98,6 +98,7 @@ public:
     std::shared_ptr<OfficeObject> createServiceManager() override;
     void shutdown() override;
     void setTargetQueue(const QString& queue) override;
+    void exportOnly() override { log << QStringLiteral("office exportOnly"); }
     void print();  // a print command: the job goes to the target, if onPrint takes it
     Log& log;
     bool available = true;

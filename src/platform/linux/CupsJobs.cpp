@@ -76,6 +76,24 @@ QList<PrintJob> JobsOf(ipp_t* response) {
     return jobs;
 }
 
+QString RefusalOfQueue(const QByteArray& queue) {
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s", queue.constData());
+    const Response response = Ask(ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES), "printer-uri", uri,
+                                  {"printer-is-accepting-jobs", "printer-state", "printer-state-message"});
+    if (!response) {
+        if (cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND) return QStringLiteral("the printer is not installed (any more)");
+        return QStringLiteral("the printing system does not answer (%1)").arg(QString::fromUtf8(cupsLastErrorString()));
+    }
+    const QString message = Text(response.get(), "printer-state-message");
+    const QString because = message.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(message);
+    ipp_attribute_t* accepting = ippFindAttribute(response.get(), "printer-is-accepting-jobs", IPP_TAG_BOOLEAN);
+    if (accepting && !ippGetBoolean(accepting, 0)) return QStringLiteral("the printer does not accept jobs") + because;
+    ipp_attribute_t* state = ippFindAttribute(response.get(), "printer-state", IPP_TAG_ENUM);
+    if (state && ippGetInteger(state, 0) == IPP_PSTATE_STOPPED) return QStringLiteral("the printer is stopped") + because;
+    return {};
+}
+
 ipp_t* GetJobs(int firstId, const std::vector<const char*>& attributes, Response& out) {
     ipp_t* request = ippNewRequest(IPP_OP_GET_JOBS);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "all");
@@ -89,24 +107,11 @@ ipp_t* GetJobs(int firstId, const std::vector<const char*>& attributes, Response
 
 QString CupsPrinters::refusal(const QString& name) {
     const Destinations dests;  // a scheduler that cannot be asked says so itself
-    QByteArray queue;
     try {
-        queue = dests.queueNamed(name)->name;
+        return RefusalOfQueue(dests.queueNamed(name)->name);
     } catch (const RuntimeError&) {
         return QStringLiteral("the printer is not installed (any more)");
     }
-    char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s", queue.constData());
-    const Response response = Ask(ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES), "printer-uri", uri,
-                                  {"printer-is-accepting-jobs", "printer-state", "printer-state-message"});
-    if (!response) return QStringLiteral("the printing system does not answer (%1)").arg(QString::fromUtf8(cupsLastErrorString()));
-    const QString message = Text(response.get(), "printer-state-message");
-    const QString because = message.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(message);
-    ipp_attribute_t* accepting = ippFindAttribute(response.get(), "printer-is-accepting-jobs", IPP_TAG_BOOLEAN);
-    if (accepting && !ippGetBoolean(accepting, 0)) return QStringLiteral("the printer does not accept jobs") + because;
-    ipp_attribute_t* state = ippFindAttribute(response.get(), "printer-state", IPP_TAG_ENUM);
-    if (state && ippGetInteger(state, 0) == IPP_PSTATE_STOPPED) return QStringLiteral("the printer is stopped") + because;
-    return {};
 }
 
 // Job ids only grow, so the jobs are listed from the newest one seen before, not the whole history.
@@ -168,5 +173,8 @@ PrintJob CupsPrinters::sendPdf(const QString& queue, const QString& file, const 
     if (!id || cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE)
         throw RuntimeError(68, QString::fromUtf8(cupsLastErrorString()));
     ipp_attribute_t* state = ippFindAttribute(response.get(), "job-state", IPP_TAG_ENUM);
-    return {ippGetInteger(id, 0), {}, state ? StateOf(ippGetInteger(state, 0)) : PrintJob::State::Pending, {}};
+    PrintJob job{ippGetInteger(id, 0), {}, state ? StateOf(ippGetInteger(state, 0)) : PrintJob::State::Pending, {}};
+    if (job.state == PrintJob::State::Pending || job.state == PrintJob::State::Held)
+        job.reason = RefusalOfQueue(queue.toUtf8());
+    return job;
 }

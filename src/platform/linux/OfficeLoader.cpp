@@ -10,6 +10,7 @@ class UnreachableOffice : public Office {
 public:
     std::shared_ptr<OfficeObject> createServiceManager() override { throw Err::cannotCreateObject(); }
     void setTargetQueue(const QString&) override {}
+    void exportOnly() override {}
     void shutdown() override {}
 };
 

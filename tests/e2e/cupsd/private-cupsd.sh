@@ -37,7 +37,7 @@ write_config() {
     for sub in filter daemon cgi-bin monitor notifier driver; do
         [ -e /usr/lib/cups/$sub ] && ln -sfn /usr/lib/cups/$sub "$DIR/lib/$sub"
     done
-    install -m 0755 "$HERE/keepjob" "$DIR/lib/backend/keepjob"
+    cc -O2 -Wall -o "$DIR/lib/backend/keepjob" "$HERE/keepjob.c" || die "cannot build the keepjob backend (is a C compiler installed?)"
     cat >"$DIR/etc/cups-files.conf" <<CONF
 User lp
 Group lp

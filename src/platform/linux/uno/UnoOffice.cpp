@@ -33,7 +33,7 @@ std::shared_ptr<OfficeObject> UnoOffice::createServiceManager() {
         if (!session_) session_ = reachOffice();
         // A running office keeps the printer list it read when it started: a queue added since is
         // unknown to it, and only a fresh office can print there.
-        const QString queue = targetQueue_.isEmpty() ? DefaultQueue() : targetQueue_;
+        const QString queue = exportOnly_ ? QString() : targetQueue_.isEmpty() ? DefaultQueue() : targetQueue_;
         if (!queue.isEmpty() && !session_->knowsPrinter(queue) && !queuesNoFreshOfficeKnows_.contains(queue)) {
             endOffice(true);
             session_ = startOffice();

@@ -19,6 +19,7 @@ public:
     ~UnoOffice() override;
     std::shared_ptr<OfficeObject> createServiceManager() override;
     void setTargetQueue(const QString& queue) override;
+    void exportOnly() override { exportOnly_ = true; }
     void shutdown() override;
 
 private:
@@ -35,4 +36,5 @@ private:
     std::shared_ptr<OfficeSession> session_;
     QSet<QString> queuesNoFreshOfficeKnows_;
     QString targetQueue_;
+    bool exportOnly_ = false;
 };
