@@ -23,7 +23,7 @@ std::optional<int> number(const QString& text, int low, int high) {
     return value;
 }
 
-// Pages as the office's print call takes them: "3", "1-4", "1-4,7,9-10"; pages count from 1.
+// Pages as the office's PDF export takes them: "3", "1-4", "1-4,7,9-10"; pages count from 1.
 bool isPageRange(const QString& text) {
     static const QRegularExpression range(QStringLiteral("^[1-9][0-9]*(-[1-9][0-9]*)?(,[1-9][0-9]*(-[1-9][0-9]*)?)*$"));
     return range.match(text).hasMatch();
