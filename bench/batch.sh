@@ -6,7 +6,8 @@
 # Then the peak memory (VmHWM) of each office over a longer PDF run.
 # The queue is set up as a print server's would be: it has a printer description (on a raw queue,
 # which CUPS deprecates, the office asks the scheduler for the missing description some 16 times per
-# job), and the scheduler logs warnings only, not the tests' debugging detail.
+# job), the scheduler logs warnings only, not the tests' debugging detail, and its backend keeps each
+# job with one small program, as a printer's own backend is one program.
 # Runs as root (a private CUPS scheduler of its own; this machine's printers are untouched). Build first.
 # Usage: bench/batch.sh [BUILD_DIR] [DOCUMENTS] [MEMORY_DOCUMENTS]   (defaults: build, 200, 500)
 set -eu

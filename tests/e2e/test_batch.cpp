@@ -271,15 +271,16 @@ private slots:
         QStringList paths;
         for (int i = 1; i <= 40; ++i) paths << document(QStringLiteral("many/%1.odt").arg(i));
         QElapsedTimer stopped;
-        const Run r = run(QStringList{QStringLiteral("--pdf"), out, QStringLiteral("--jobs"), QStringLiteral("1")} + paths,
-                          [&](QProcess& p) {
-                              QVERIFY(PrivateCupsd::waitFor([&] {
-                                  p.waitForReadyRead(50);
-                                  return p.peek(1 << 20).contains("3/40");
-                              }, 120000));
-                              ::kill(pid_t(p.processId()), SIGINT);
-                              stopped.start();
-                          });
+        // Ctrl-C once the third document is done.
+        const auto interrupt = [&](QProcess& p) {
+            QVERIFY(PrivateCupsd::waitFor([&] {
+                p.waitForReadyRead(50);
+                return p.peek(1 << 20).contains("3/40");
+            }, 120000));
+            ::kill(pid_t(p.processId()), SIGINT);
+            stopped.start();
+        };
+        const Run r = run(QStringList{QStringLiteral("--pdf"), out, QStringLiteral("--jobs"), QStringLiteral("1")} + paths, interrupt);
         QVERIFY2(stopped.elapsed() < 3000, qPrintable(QString::number(stopped.elapsed())));
         QCOMPARE(r.status, 128 + SIGINT);
         QVERIFY(OfficeProcesses().isEmpty());
@@ -294,14 +295,8 @@ private slots:
         QCOMPARE(written, r.outcomes().count(QStringLiteral("written")));
 
         // A printing run leaves no rendered job behind either.
-        const Run paper = run(QStringList{QStringLiteral("--printer"), QStringLiteral("Gamma"), QStringLiteral("--jobs"), QStringLiteral("1")} + paths,
-                              [&](QProcess& p) {
-                                  QVERIFY(PrivateCupsd::waitFor([&] {
-                                      p.waitForReadyRead(50);
-                                      return p.peek(1 << 20).contains("3/40");
-                                  }, 120000));
-                                  ::kill(pid_t(p.processId()), SIGINT);
-                              });
+        const Run paper =
+            run(QStringList{QStringLiteral("--printer"), QStringLiteral("Gamma"), QStringLiteral("--jobs"), QStringLiteral("1")} + paths, interrupt);
         QCOMPARE(paper.status, 128 + SIGINT);
         QVERIFY(OfficeProcesses().isEmpty());
         QCOMPARE(spoolsLeft(), QStringList());
