@@ -184,6 +184,21 @@ private slots:
         QCOMPARE(jobAttribute(job, "sides"), QStringLiteral("two-sided-long-edge"));
     }
 
+    // The user's own options for the printer (lpoptions) reach the job, as with lp; the run's own go over them.
+    void theUsersPrinterOptionsApply() {
+        QVERIFY(PrivateCupsd::runTool(QStringLiteral("lpoptions"), {"-p", "Gamma", "-o", "sides=two-sided-short-edge", "-o", "job-priority=70"}));
+        const QString path = document(QStringLiteral("own-options.odt"));
+        const Run own = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), path});
+        const Run overridden = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), QStringLiteral("--sides"), QStringLiteral("one-sided"), path});
+        PrivateCupsd::runTool(QStringLiteral("lpoptions"), {"-p", "Gamma", "-r", "sides", "-r", "job-priority"});
+        QCOMPARE(own.outcomes(), QStringLiteral("printed"));
+        QCOMPARE(jobAttribute(own.document(0)["job"].toInt(), "sides"), QStringLiteral("two-sided-short-edge"));
+        QCOMPARE(jobAttribute(own.document(0)["job"].toInt(), "job-priority"), QStringLiteral("70"));
+        QCOMPARE(overridden.outcomes(), QStringLiteral("printed"));
+        QCOMPARE(jobAttribute(overridden.document(0)["job"].toInt(), "sides"), QStringLiteral("one-sided"));
+        QCOMPARE(jobAttribute(overridden.document(0)["job"].toInt(), "job-priority"), QStringLiteral("70"));
+    }
+
     // Two documents of one name: two PDFs, neither replacing the other, each with its own text; no
     // temporary file stays behind.
     void pdfsOfTwoDocumentsOfOneName() {

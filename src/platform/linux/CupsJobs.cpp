@@ -155,18 +155,27 @@ PrintJob CupsPrinters::job(int id) {
 }
 
 // One Print-Job request: the scheduler answers with the job's id and state once it holds the whole file.
+// The job carries the user's own options for the queue (lpoptions), as `lp` and the office apply them,
+// with the run's copies and sides over them.
 PrintJob CupsPrinters::sendPdf(const QString& queue, const QString& file, const QString& title, int copies,
                                const QString& sides) {
+    const QByteArray name = queue.toUtf8();
+    cups_option_t* options = nullptr;
+    int count = 0;
+    for (const auto& [option, value] : userOptions(name)) count = cupsAddOption(option.constData(), value.constData(), count, &options);
+    if (copies > 1) count = cupsAddOption("copies", QByteArray::number(copies).constData(), count, &options);
+    if (!sides.isEmpty()) count = cupsAddOption("sides", sides.toUtf8().constData(), count, &options);
+
     char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
-                     queue.toUtf8().constData());
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s", name.constData());
     ipp_t* request = ippNewRequest(IPP_OP_PRINT_JOB);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.toUtf8().constData());
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr, CUPS_FORMAT_PDF);
-    if (copies > 1) ippAddInteger(request, IPP_TAG_JOB, IPP_TAG_INTEGER, "copies", copies);
-    if (!sides.isEmpty()) ippAddString(request, IPP_TAG_JOB, IPP_TAG_KEYWORD, "sides", nullptr, sides.toUtf8().constData());
+    cupsEncodeOptions2(request, count, options, IPP_TAG_OPERATION);
+    cupsEncodeOptions2(request, count, options, IPP_TAG_JOB);
+    cupsFreeOptions(count, options);
     const Response response(cupsDoFileRequest(CUPS_HTTP_DEFAULT, request, "/", QFile::encodeName(file).constData()),
                             &ippDelete);
     ipp_attribute_t* id = response ? ippFindAttribute(response.get(), "job-id", IPP_TAG_INTEGER) : nullptr;
@@ -175,6 +184,20 @@ PrintJob CupsPrinters::sendPdf(const QString& queue, const QString& file, const 
     ipp_attribute_t* state = ippFindAttribute(response.get(), "job-state", IPP_TAG_ENUM);
     PrintJob job{ippGetInteger(id, 0), {}, state ? StateOf(ippGetInteger(state, 0)) : PrintJob::State::Pending, {}};
     if (job.state == PrintJob::State::Pending || job.state == PrintJob::State::Held)
-        job.reason = RefusalOfQueue(queue.toUtf8());
+        job.reason = RefusalOfQueue(name);
     return job;
+}
+
+// Read once per queue: asking for them costs the scheduler a request, and a run keeps the options its
+// first job had.
+std::vector<std::pair<QByteArray, QByteArray>> CupsPrinters::userOptions(const QByteArray& queue) {
+    std::lock_guard lock(optionsMutex_);
+    const auto known = userOptions_.find(queue);
+    if (known != userOptions_.end()) return known->second;
+    std::vector<std::pair<QByteArray, QByteArray>> options;
+    if (cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(), nullptr)) {
+        for (int i = 0; i < dest->num_options; ++i) options.emplace_back(dest->options[i].name, dest->options[i].value);
+        cupsFreeDests(1, dest);
+    }
+    return userOptions_[queue] = options;
 }

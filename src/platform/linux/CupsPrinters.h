@@ -1,5 +1,9 @@
 #pragma once
+#include <QByteArray>
 #include <atomic>
+#include <map>
+#include <mutex>
+#include <vector>
 
 #include "platform/Printers.h"
 
@@ -23,5 +27,10 @@ public:
                      const QString& sides) override;
 
 private:
+    // The user's own options for a queue (lpoptions), name and value, as they were when first asked for.
+    std::vector<std::pair<QByteArray, QByteArray>> userOptions(const QByteArray& queue);
+
     std::atomic<int> newestSeen_{0};  // the user's newest job id found last; offices' threads share it
+    std::mutex optionsMutex_;
+    std::map<QByteArray, std::vector<std::pair<QByteArray, QByteArray>>> userOptions_;
 };
