@@ -76,10 +76,15 @@ QList<PrintJob> JobsOf(ipp_t* response) {
     return jobs;
 }
 
-QString RefusalOfQueue(const QByteArray& queue) {
+// The scheduler's name for a queue (or class) in requests.
+QByteArray PrinterUri(const QByteArray& queue) {
     char uri[HTTP_MAX_URI];
     httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s", queue.constData());
-    const Response response = Ask(ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES), "printer-uri", uri,
+    return uri;
+}
+
+QString RefusalOfQueue(const QByteArray& queue) {
+    const Response response = Ask(ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES), "printer-uri", PrinterUri(queue).constData(),
                                   {"printer-is-accepting-jobs", "printer-state", "printer-state-message"});
     if (!response) {
         if (cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND) return QStringLiteral("the printer is not installed (any more)");
@@ -166,10 +171,8 @@ PrintJob CupsPrinters::sendPdf(const QString& queue, const QString& file, const 
     if (copies > 1) count = cupsAddOption("copies", QByteArray::number(copies).constData(), count, &options);
     if (!sides.isEmpty()) count = cupsAddOption("sides", sides.toUtf8().constData(), count, &options);
 
-    char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s", name.constData());
     ipp_t* request = ippNewRequest(IPP_OP_PRINT_JOB);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, PrinterUri(name).constData());
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.toUtf8().constData());
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr, CUPS_FORMAT_PDF);
