@@ -59,4 +59,9 @@ public:
     virtual void exportOnly() = 0;
     // Ends the office process this program started, if any.
     virtual void shutdown() = 0;
+    // Documents go to an office that works on them alone: no network, no file but the document
+    // (see OfficeSandbox.h). The office this program starts is sandboxed unless it is told this:
+    // from now on it may reach the network and read any file the user can (UNSAFE, on request only).
+    virtual void runUnsandboxed() {}
+    virtual bool sandboxed() const { return false; }
 };

@@ -62,8 +62,9 @@ inline QList<qint64> OfficeProcesses() {
         if (!numeric) continue;
         QFile cmdline(QStringLiteral("/proc/") + entry + QStringLiteral("/cmdline"));
         if (!cmdline.open(QIODevice::ReadOnly)) continue;
+        // The office itself, not the sandbox that runs it.
         const QByteArray text = cmdline.readAll();
-        if (text.contains("soffice") && text.contains(home)) pids << pid;
+        if (text.split('\0').first().contains("soffice") && text.contains(home)) pids << pid;
     }
     return pids;
 }

@@ -4,7 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <cerrno>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <langinfo.h>
 #include <sys/prctl.h>
@@ -14,6 +17,7 @@
 #include <vector>
 
 #include "platform/RuntimeError.h"
+#include "platform/linux/OfficeSandbox.h"
 
 extern char** environ;
 
@@ -49,7 +53,50 @@ struct ExecArguments {
 };
 
 QString profileArgument(const OfficeSettings& s) { return QStringLiteral("-env:UserInstallation=") + s.profileUrl; }
+
+// The processor time a process has used, in clock ticks.
+std::optional<long long> ticksOf(pid_t pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return std::nullopt;
+    // The fields after the command name, which may itself hold blanks and parentheses: utime and
+    // stime are the 12th and 13th of them.
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13) return std::nullopt;
+    return fields[11].toLongLong() + fields[12].toLongLong();
+}
+
+// A socket's path must fit its address (108 bytes with the final zero).
+constexpr qsizetype MaxSocketPath = 107;
 }  // namespace
+
+OfficeProcess::~OfficeProcess() { removeRunFolder(); }
+
+QString OfficeProcess::pipePath() const {
+    if (runFolder_.isEmpty()) return {};
+    return runFolder_ + QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::getuid()).arg(settings_.pipeName);
+}
+
+// A folder of this office's own in TMPDIR (in /tmp when TMPDIR is too deep for the pipe's address),
+// for the user alone.
+void OfficeProcess::makeRunFolder() {
+    removeRunFolder();
+    QString base = QDir::tempPath();
+    const qsizetype pipeTail = QStringLiteral("/quorvane-office-XXXXXX/tmp/OSL_PIPE_%1_").arg(::getuid()).size() + settings_.pipeName.size();
+    if (QFile::encodeName(base).size() + pipeTail > MaxSocketPath) base = QStringLiteral("/tmp");
+    QByteArray pattern = QFile::encodeName(base + QStringLiteral("/quorvane-office-XXXXXX"));
+    if (!::mkdtemp(pattern.data()))
+        throw RuntimeError(Err::cannotCreateObject().number,
+                           QStringLiteral("No folder for the office in %1: %2").arg(base, QString::fromLocal8Bit(::strerror(errno))));
+    runFolder_ = QFile::decodeName(pattern);
+    for (const char* sub : {"/tmp", "/in", "/out"}) QDir().mkdir(runFolder_ + QLatin1String(sub));
+}
+
+void OfficeProcess::removeRunFolder() {
+    if (runFolder_.isEmpty()) return;
+    QDir(runFolder_).removeRecursively();
+    runFolder_.clear();
+}
 
 bool OfficeProcess::installed() const {
     const QFileInfo binary(settings_.binary);
@@ -58,16 +105,24 @@ bool OfficeProcess::installed() const {
 
 void OfficeProcess::start() {
     if (!installed()) throw RuntimeError(Err::cannotCreateObject().number, QStringLiteral("No office at ") + settings_.binary);
+    if (settings_.sandboxed) {
+        if (const QString problem = SandboxProblem(); !problem.isEmpty())
+            throw RuntimeError(Err::cannotCreateObject().number, QStringLiteral("The office cannot run in its sandbox: ") + problem);
+        makeRunFolder();
+    }
     QDir().mkpath(settings_.profileFolder);
     restarts_ = 0;
     spawn();
 }
 
 void OfficeProcess::spawn() {
-    ExecArguments exec({settings_.binary, profileArgument(settings_), QStringLiteral("--headless"),
-                        QStringLiteral("--invisible"), QStringLiteral("--norestore"), QStringLiteral("--nologo"),
-                        QStringLiteral("--nodefault"), QStringLiteral("--nolockcheck"),
-                        QStringLiteral("--accept=pipe,name=") + settings_.pipeName + QStringLiteral(";urp;")});
+    QStringList command;
+    if (settings_.sandboxed)
+        command = SandboxCommand({runFolder_, settings_.profileFolder, settings_.binary, printing_});
+    command << settings_.binary << profileArgument(settings_) << QStringLiteral("--headless") << QStringLiteral("--invisible")
+            << QStringLiteral("--norestore") << QStringLiteral("--nologo") << QStringLiteral("--nodefault")
+            << QStringLiteral("--nolockcheck") << QStringLiteral("--accept=pipe,name=") + settings_.pipeName + QStringLiteral(";urp;");
+    ExecArguments exec(command);
     const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0) throw RuntimeError(Err::cannotCreateObject().number, QStringLiteral("Cannot start the office"));
@@ -110,17 +165,19 @@ bool OfficeProcess::exited() {
     return true;
 }
 
+// A sandboxed office is a child of its sandbox's processes: all of them on the profile are counted.
 std::optional<long long> OfficeProcess::cpuTicks() const {
     const pid_t pid = child_;
     if (pid <= 0) return std::nullopt;
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) return std::nullopt;
-    // The fields after the command name, which may itself hold blanks and parentheses: utime and
-    // stime are the 12th and 13th of them.
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13) return std::nullopt;
-    return fields[11].toLongLong() + fields[12].toLongLong();
+    if (!settings_.sandboxed) return ticksOf(pid);
+    std::optional<long long> sum;
+    try {
+        for (const pid_t office : officesOnProfile())
+            if (const auto ticks = ticksOf(office)) sum = sum.value_or(0) + *ticks;
+    } catch (...) {
+        return std::nullopt;  // listing processes fails only for want of memory
+    }
+    return sum;
 }
 
 void OfficeProcess::kill() noexcept {
@@ -144,6 +201,7 @@ bool OfficeProcess::reap(std::chrono::milliseconds bound) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
         QThread::msleep(20);
     }
+    removeRunFolder();
     return true;
 }
 

@@ -7,18 +7,27 @@
 
 #include "OfficeSettings.h"
 
-// The office process on this program's profile: started headless on the private pipe, and ended
-// again, also when it hangs. It dies with the program (parent-death signal), even when the program
-// is killed.
+// The office process on this program's profile: started headless on the private pipe, in its
+// sandbox unless the user asked for the unsafe way, and ended again, also when it hangs. It dies with
+// the program (parent-death signal), even when the program is killed.
 class OfficeProcess {
 public:
     explicit OfficeProcess(OfficeSettings settings) : settings_(std::move(settings)) {}
+    ~OfficeProcess();
     OfficeProcess(const OfficeProcess&) = delete;
     OfficeProcess& operator=(const OfficeProcess&) = delete;
 
     bool installed() const;
-    // Starts the office; throws RuntimeError when it cannot be started at all.
+    // Whether the office it starts sees the printing system (an office that only exports need not).
+    void setPrinting(bool printing) { printing_ = printing; }
+    // Starts the office; throws RuntimeError when it cannot be started at all, also when it cannot be
+    // sandboxed.
     void start();
+    // The sandboxed office's own folder (see SandboxPlan::runFolder), from its start until it has
+    // ended; empty without a sandbox.
+    QString runFolder() const { return runFolder_; }
+    // Where a sandboxed office makes its pipe; empty without a sandbox (the pipe's name finds it).
+    QString pipePath() const;
     bool startedHere() const { return child_ != 0; }
     // Whether the office this program started has ended. An office that ends asking to be started
     // again (as it does after creating a new profile) is started again.
@@ -35,9 +44,13 @@ public:
 
 private:
     void spawn();
+    void makeRunFolder();
+    void removeRunFolder();
     QList<pid_t> officesOnProfile() const;
 
     const OfficeSettings settings_;  // a copy: office objects handed out may outlive the office
+    bool printing_ = true;
+    QString runFolder_;
     std::atomic<pid_t> child_{0};
     int restarts_ = 0;
     int exitCode_ = 0;

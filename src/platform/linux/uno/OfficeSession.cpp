@@ -9,7 +9,9 @@
 #include <cppuhelper/bootstrap.hxx>
 #include <cstdlib>
 
+#include "ProfileLockDown.h"
 #include "ProfileVersion.h"
+#include "SocketConnection.h"
 #include "UnoValues.h"
 
 using namespace css::uno;
@@ -38,15 +40,21 @@ Reference<T> localService(const char* name) {
 }
 }  // namespace
 
-std::shared_ptr<OfficeSession> OfficeSession::connect(const QString& pipeName, Guard guard) {
+std::shared_ptr<OfficeSession> OfficeSession::connect(const QString& pipeName, const QString& socketPath, Guard guard) {
     Reference<css::connection::XConnection> connection;
     Reference<css::bridge::XBridge> bridge;
     try {
-        const auto connector = localService<css::connection::XConnector>("com.sun.star.connection.Connector");
-        try {
-            connection = connector->connect(toOUString(QStringLiteral("pipe,name=") + pipeName));
-        } catch (const css::connection::NoConnectException&) {
-            return nullptr;
+        if (!socketPath.isEmpty()) {
+            localContext();  // the bridge's runtime
+            connection = ConnectToSocket(socketPath);
+            if (!connection.is()) return nullptr;
+        } else {
+            const auto connector = localService<css::connection::XConnector>("com.sun.star.connection.Connector");
+            try {
+                connection = connector->connect(toOUString(QStringLiteral("pipe,name=") + pipeName));
+            } catch (const css::connection::NoConnectException&) {
+                return nullptr;
+            }
         }
         bridge = localService<css::bridge::XBridgeFactory>("com.sun.star.bridge.BridgeFactory")
                      ->createBridge(rtl::OUString(), "urp", connection, nullptr);
@@ -58,6 +66,7 @@ std::shared_ptr<OfficeSession> OfficeSession::connect(const QString& pipeName, G
         session->context_.set(bridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
         session->serviceManager_.set(session->context_->getServiceManager(), UNO_QUERY_THROW);
         RecordOfficeVersion(session->context_);
+        LockDownProfile(session->context_);
         const Reference<css::awt::XPrinterServer> printers(
             session->serviceManager_->createInstanceWithContext("com.sun.star.awt.PrinterServer", session->context_),
             UNO_QUERY_THROW);

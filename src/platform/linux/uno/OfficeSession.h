@@ -26,9 +26,9 @@ public:
         std::function<long long()> cpuTicks;
     };
 
-    // The office that answers on the pipe, or null when none does. Throws RuntimeError when one
-    // answers and then fails or hangs.
-    static std::shared_ptr<OfficeSession> connect(const QString& pipeName, Guard guard);
+    // The office that answers on the pipe (found by its socket's path when that is given, else by its
+    // name), or null when none does. Throws RuntimeError when one answers and then fails or hangs.
+    static std::shared_ptr<OfficeSession> connect(const QString& pipeName, const QString& socketPath, Guard guard);
     ~OfficeSession();
     OfficeSession(const OfficeSession&) = delete;
     OfficeSession& operator=(const OfficeSession&) = delete;
@@ -51,6 +51,9 @@ public:
     QString targetQueue;
     // The last print command's job, as the office reports it.
     rtl::Reference<PrintJobWatch> printJob;
+    // A sandboxed office's own folder (see SandboxPlan): documents are given to it there. Empty
+    // without a sandbox.
+    QString runFolder;
 
     const css::uno::Reference<css::uno::XComponentContext>& context() const { return context_; }
     const css::uno::Reference<css::lang::XMultiComponentFactory>& serviceManager() const { return serviceManager_; }

@@ -9,6 +9,7 @@ struct OfficeSettings {
     QString profileUrl;     // the same as a file URL, as the office takes it
     QString pipeName;       // private to this user and this profile
     std::chrono::milliseconds callTimeout;  // QUORVANE_OFFICE_TIMEOUT seconds, else 30
+    bool sandboxed = true;  // see OfficeSandbox.h; off only when the user asks for the unsafe way
 
     static OfficeSettings fromEnvironment(const QString& profileFolder);
 };

@@ -1,5 +1,10 @@
 #include "UnoObject.h"
 
+#include <QFile>
+#include <QUrl>
+#include <algorithm>
+#include <utility>
+#include <vector>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
@@ -16,6 +21,7 @@
 
 #include "LoadedAsText.h"
 #include "PrinterRouting.h"
+#include "StagedFiles.h"
 #include "UnoValues.h"
 
 using namespace css::uno;
@@ -23,16 +29,38 @@ using namespace css::uno;
 namespace {
 const QString PropertyValueType = QStringLiteral("com.sun.star.beans.PropertyValue");
 
+css::beans::PropertyValue property(const rtl::OUString& name, const Any& value) {
+    return css::beans::PropertyValue(name, 0, value, css::beans::PropertyState_DIRECT_VALUE);
+}
+
 Sequence<css::beans::PropertyValue> toSequence(const QList<PropertyValue>& properties) {
     Sequence<css::beans::PropertyValue> sequence(sal_Int32(properties.size()));
     auto* out = sequence.getArray();
     for (const PropertyValue& p : properties) {
         if (p.typeName != PropertyValueType) throw Err::typeMismatch();
-        *out++ = css::beans::PropertyValue(toOUString(p.name), 0, toAny(p.value), css::beans::PropertyState_DIRECT_VALUE);
+        *out++ = property(toOUString(p.name), toAny(p.value));
     }
     return sequence;
 }
+
+// Every document is loaded as one nobody here wrote, whatever the caller asks: no macro runs, no link
+// is updated, nothing is written back or locked. The load itself is the user's ("private:user": the
+// office refuses to load a document whose referrer it does not trust); the links in the document have
+// the document's own address as their referrer, which the profile does not trust.
+Sequence<css::beans::PropertyValue> safeLoadProperties(const QList<PropertyValue>& asked) {
+    const std::vector<css::beans::PropertyValue> safe{
+        property("MacroExecutionMode", Any(sal_Int16(0))),  // css::document::MacroExecMode::NEVER_EXECUTE
+        property("UpdateDocMode", Any(sal_Int16(0))),       // css::document::UpdateDocMode::NO_UPDATE
+        property("ReadOnly", Any(true)),
+        property("Referer", Any(rtl::OUString("private:user")))};
+    std::vector<css::beans::PropertyValue> all = safe;
+    for (const css::beans::PropertyValue& p : toSequence(asked))
+        if (std::none_of(safe.begin(), safe.end(), [&](const auto& s) { return s.Name == p.Name; })) all.push_back(p);
+    return Sequence<css::beans::PropertyValue>(all.data(), sal_Int32(all.size()));
+}
 }  // namespace
+
+UnoObject::~UnoObject() { ReleaseStaged(staged_); }
 
 template <class I>
 Reference<I> UnoObject::as() const {
@@ -66,18 +94,26 @@ PropertyValue UnoObject::Bridge_GetStruct(const QString& type) {
 
 std::shared_ptr<OfficeObject> UnoObject::loadComponentFromURL(const QString& url, const QString& target, qint16 flags,
                                                               const QList<PropertyValue>& properties) {
-    return session_->call([&] {
-        const Reference<css::lang::XComponent> loaded = as<css::frame::XComponentLoader>()->loadComponentFromURL(
-            toOUString(url), toOUString(target), flags, toSequence(properties));
-        auto document = wrap(loaded, QStringLiteral("The office loaded nothing from %1.").arg(url));
-        try {
-            RefuseFalseDocument(url, Reference<css::frame::XModel>(loaded, UNO_QUERY_THROW));
-        } catch (const RuntimeError&) {
-            Reference<css::util::XCloseable>(loaded, UNO_QUERY_THROW)->close(true);
-            throw;
-        }
-        return document;
-    });
+    QString staged;
+    const QString given = session_->runFolder.isEmpty() ? url : StageDocument(session_->runFolder, url, staged);
+    try {
+        return session_->call([&] {
+            const Reference<css::lang::XComponent> loaded = as<css::frame::XComponentLoader>()->loadComponentFromURL(
+                toOUString(given), toOUString(target), flags, safeLoadProperties(properties));
+            auto document = wrap(loaded, QStringLiteral("The office loaded nothing from %1.").arg(url));
+            try {
+                RefuseFalseDocument(url, Reference<css::frame::XModel>(loaded, UNO_QUERY_THROW));
+            } catch (const RuntimeError&) {
+                Reference<css::util::XCloseable>(loaded, UNO_QUERY_THROW)->close(true);
+                throw;
+            }
+            static_cast<UnoObject&>(*document).staged_ = std::exchange(staged, QString());
+            return document;
+        });
+    } catch (...) {
+        ReleaseStaged(staged);
+        throw;
+    }
 }
 
 std::shared_ptr<OfficeObject> UnoObject::getCurrentController() {
@@ -94,6 +130,7 @@ std::shared_ptr<OfficeObject> UnoObject::getFrame() {
 
 void UnoObject::close(bool deliverOwnership) {
     session_->call([&] { as<css::util::XCloseable>()->close(deliverOwnership); });
+    ReleaseStaged(std::exchange(staged_, QString()));
 }
 
 // The events tell how the job stands; while it renders, the office must answer and keep working, or it
@@ -114,8 +151,17 @@ PrintJobState UnoObject::printJobState(int waitMs) {
     return state;
 }
 
+// A sandboxed office writes in its own folder only; the file is then moved where it was asked for.
 void UnoObject::storeToURL(const QString& url, const QList<PropertyValue>& properties) {
-    session_->call([&] { as<css::frame::XStorable>()->storeToURL(toOUString(url), toSequence(properties)); });
+    const bool staged = !session_->runFolder.isEmpty() && QUrl(url).isLocalFile();
+    const QString written = staged ? StagedOutputUrl(session_->runFolder) : url;
+    try {
+        session_->call([&] { as<css::frame::XStorable>()->storeToURL(toOUString(written), toSequence(properties)); });
+    } catch (const RuntimeError&) {
+        if (staged) QFile::remove(QUrl(written).toLocalFile());
+        throw;
+    }
+    if (staged) DeliverStagedOutput(written, url);
 }
 
 // The view knows the layout's page count; the document's own statistics may be those of its last save.

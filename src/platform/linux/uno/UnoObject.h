@@ -12,6 +12,7 @@ class UnoObject : public OfficeObject {
 public:
     UnoObject(std::shared_ptr<OfficeSession> session, css::uno::Reference<css::uno::XInterface> object)
         : session_(std::move(session)), object_(std::move(object)) {}
+    ~UnoObject() override;
 
     std::shared_ptr<OfficeObject> createInstance(const QString& service) override;
     PropertyValue Bridge_GetStruct(const QString& type) override;
@@ -34,4 +35,5 @@ private:
 
     std::shared_ptr<OfficeSession> session_;
     css::uno::Reference<css::uno::XInterface> object_;
+    QString staged_;  // a loaded document: the folder of the copy its sandboxed office was given
 };

@@ -55,15 +55,31 @@ std::shared_ptr<OfficeObject> UnoOffice::createServiceManager() {
     }
 }
 
+void UnoOffice::exportOnly() {
+    exportOnly_ = true;
+    process_->setPrinting(false);
+}
+
+// A fresh process object: the one before may have started a sandboxed office, which ends first.
+void UnoOffice::runUnsandboxed() {
+    if (!settings_.sandboxed) return;
+    shutdown();
+    settings_.sandboxed = false;
+    process_ = std::make_shared<OfficeProcess>(settings_);
+    process_->setPrinting(!exportOnly_);
+}
+
 void UnoOffice::setTargetQueue(const QString& queue) {
     targetQueue_ = queue;
     if (session_) session_->targetQueue = queue;
 }
 
 // An office that already answers on the pipe is used as it is (another window of this program may
-// have started it); otherwise this program starts one.
+// have started it); otherwise this program starts one. A sandboxed office is always one's own: its
+// pipe is in its own folder.
 std::shared_ptr<OfficeSession> UnoOffice::reachOffice() {
-    if (auto session = tryConnect()) return session;
+    if (!settings_.sandboxed)
+        if (auto session = tryConnect()) return session;
     return startOffice();
 }
 
@@ -71,7 +87,9 @@ std::shared_ptr<OfficeSession> UnoOffice::reachOffice() {
 // then ended by the watchdog, or is still starting).
 std::shared_ptr<OfficeSession> UnoOffice::tryConnect() {
     try {
-        return OfficeSession::connect(settings_.pipeName, guard());
+        auto session = OfficeSession::connect(settings_.pipeName, process_->pipePath(), guard());
+        if (session) session->runFolder = process_->runFolder();
+        return session;
     } catch (const RuntimeError&) {
         return nullptr;
     }

@@ -19,7 +19,9 @@ public:
     ~UnoOffice() override;
     std::shared_ptr<OfficeObject> createServiceManager() override;
     void setTargetQueue(const QString& queue) override;
-    void exportOnly() override { exportOnly_ = true; }
+    void exportOnly() override;
+    void runUnsandboxed() override;
+    bool sandboxed() const override { return settings_.sandboxed; }
     void shutdown() override;
 
 private:
