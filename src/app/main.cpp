@@ -3,7 +3,9 @@
 
 #include "app/Form1.h"
 #include "app/NoDisplay.h"
+#include "app/OfficeSandboxChoice.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/OfficeSandbox.h"
 
 int main(int argc, char** argv) {
     // The program chooses the default printer itself; these would override that choice unseen.
@@ -17,6 +19,7 @@ int main(int argc, char** argv) {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     LinuxPlatform machine;
     Platform& platform = machine.platform();
+    ChooseOfficeSandbox(platform, SandboxProblem());
 
     Form1 form(platform);
     form.Form_Load();

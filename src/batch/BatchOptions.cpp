@@ -34,7 +34,13 @@ QString usage(const QCommandLineParser& parser) {
            QStringLiteral("\nA folder contributes the files of its whole tree with the extension, as the window's\n"
                           "\"Add All Writer Files In Folder\" adds them. The paths of the command line come first,\n"
                           "then those of each --from list. Exit status: 0 when every document was printed or\n"
-                          "written, 1 when some failed, 2 for a fault of usage, 130 when interrupted.\n");
+                          "written (or, with --check, loaded), 1 when some failed, 2 for a fault of usage or when\n"
+                          "the office cannot be sandboxed here, 130 when interrupted.\n"
+                          "\n"
+                          "The office works on each document in a sandbox: it reaches no network and reads no file\n"
+                          "but the document. What a document refers to outside itself (a linked picture or section,\n"
+                          "an object, an XForms source, a macro) is not loaded; the document prints with what it\n"
+                          "holds, and the report lists what was refused.\n");
 }
 }  // namespace
 
@@ -79,7 +85,14 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments,
                                    QStringLiteral("N"));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Write a report of every document to FILE; - for standard output."),
                                   QStringLiteral("FILE"));
-    parser.addOptions({printer, pdf, extension, from, copies, pages, sides, jobs, renew, json});
+    const QCommandLineOption check(QStringLiteral("check"),
+                                   QStringLiteral("Print nothing: load each document as for printing and report its pages, password\n"
+                                                  "protection, outside content and macros, and the fonts it asks for that are missing."));
+    const QCommandLineOption unsandboxed(
+        QStringLiteral("unsandboxed"),
+        QStringLiteral("UNSAFE: run the office without its sandbox, where documents can make it reach the network\n"
+                       "and copy any file you can read into what it prints. Only for documents you trust."));
+    parser.addOptions({printer, pdf, extension, from, copies, pages, sides, jobs, renew, json, check, unsandboxed});
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("Documents and folders, printed in this order."),
@@ -112,6 +125,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments,
     const bool paper = parser.isSet(printer) || parser.isSet(copies) || parser.isSet(pages) || parser.isSet(sides);
     if (parser.isSet(pdf) && paper)
         return fault(QStringLiteral("--pdf writes files: --printer, --copies, --pages and --sides are for paper."));
+    o.check = parser.isSet(check);
+    if (o.check && (paper || parser.isSet(pdf)))
+        return fault(QStringLiteral("--check prints nothing: --pdf, --printer, --copies, --pages and --sides are for printing."));
+    o.unsandboxed = parser.isSet(unsandboxed);
     if (parser.isSet(copies)) {
         const auto n = number(parser.value(copies), 1, MaxCopies);
         if (!n) return fault(QStringLiteral("--copies: \"%1\" is not a number from 1 to %2.").arg(parser.value(copies)).arg(MaxCopies));

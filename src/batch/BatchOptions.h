@@ -16,6 +16,8 @@ struct BatchOptions {
     QString sides;             // one-sided, two-sided-long-edge, two-sided-short-edge; empty: the printer's
     int jobs = 0;              // offices at once; 0: one per processor core
     int renewAfter = 0;        // documents per office before a fresh one; 0: never
+    bool check = false;        // nothing printed: each document loaded and described
+    bool unsandboxed = false;  // UNSAFE: the office without its sandbox (see Office::runUnsandboxed)
 };
 
 // The outcome of reading the command line: options, or a message for the user and the exit status

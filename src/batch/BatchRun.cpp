@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QThread>
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include "batch/RunState.h"
 #include "doclist/FolderDocuments.h"
 #include "doclist/PathHelpers.h"
+#include "platform/linux/OfficeSandbox.h"
 #include "printing/PdfNames.h"
 
 namespace {
@@ -20,16 +22,18 @@ namespace {
 void work(BatchPlatform& shared, RunState& state, const BatchOptions& options, const Destination& destination,
           const QStringList& documents, const QStringList& pdfPaths) {
     const std::unique_ptr<Office> office = shared.newOffice();
+    if (options.unsandboxed) office->runUnsandboxed();
     LinuxFileSystem files;
-    // Only the report shows pages.
+    // Only the report and a check show pages.
     DocumentWork worker(shared.with(*office, files), destination, {options.copies, options.pages, options.sides},
-                        options.renewAfter, !options.jsonFile.isEmpty());
+                        options.renewAfter, options.check || !options.jsonFile.isEmpty());
     for (int position = state.take(); position >= 0; position = state.take()) {
         const QString& path = documents[position];
         const DocumentResult result =
-            destination.pdf ? worker.writePdf(path, pdfPaths[position], state.pdfs())
-                            : worker.print(path, [&](const std::function<void()>& print) { state.inTurn(position, print); },
-                                           state.pdfs());
+            options.check    ? worker.check(path)
+            : destination.pdf ? worker.writePdf(path, pdfPaths[position], state.pdfs())
+                              : worker.print(path, [&](const std::function<void()>& print) { state.inTurn(position, print); },
+                                             state.pdfs());
         state.done(position, result);
     }
     worker.shutdown();
@@ -38,6 +42,19 @@ void work(BatchPlatform& shared, RunState& state, const BatchOptions& options, c
 int officeCount(const BatchOptions& options, qsizetype documents) {
     const int wanted = options.jobs > 0 ? options.jobs : std::max(1, QThread::idealThreadCount());
     return int(std::clamp<qsizetype>(documents, 1, wanted));
+}
+
+// Documents nobody here wrote go to a sandboxed office only, unless the user asks for the unsafe way.
+void checkSandbox(const BatchOptions& options) {
+    if (options.unsandboxed) {
+        std::fprintf(stderr, "quorvane-batch: UNSAFE: --unsandboxed: the office may reach the network and read every file "
+                             "you can; documents can copy them into what is printed.\n");
+        return;
+    }
+    if (const QString problem = SandboxProblem(); !problem.isEmpty())
+        throw UsageFault{QStringLiteral("the office cannot be sandboxed here (%1), so no document was printed. "
+                                        "--unsandboxed prints without the sandbox, which is UNSAFE for documents you did not write.")
+                             .arg(problem)};
 }
 }  // namespace
 
@@ -83,6 +100,7 @@ QStringList PlanPdfPaths(const QStringList& documents, const QString& folder, co
 }
 
 int RunBatch(BatchPlatform& shared, const BatchOptions& options) {
+    checkSandbox(options);
     Destination destination;
     QString pdfFolder;
     if (!options.pdfFolder.isEmpty()) {
@@ -91,7 +109,7 @@ int RunBatch(BatchPlatform& shared, const BatchOptions& options) {
         if (!QDir().mkpath(pdfFolder)) throw UsageFault{QStringLiteral("--pdf: cannot create the folder \"%1\".").arg(pdfFolder)};
     }
     Platform platform = shared.withoutOffice();
-    if (!destination.pdf) {
+    if (!destination.pdf && !options.check) {
         try {
             destination = ResolvePrinter(platform.printers, options.printer);
         } catch (const RuntimeError& e) {

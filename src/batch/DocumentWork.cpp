@@ -8,6 +8,7 @@
 #include <optional>
 #include <sys/stat.h>
 
+#include "batch/FontCheck.h"
 #include "doclist/PathHelpers.h"
 #include "printing/PrintRun.h"
 #include "printing/Writer.h"
@@ -57,10 +58,15 @@ PropertyValue DocumentWork::property(const QString& name, const QVariant& value)
 }
 
 // A document the office cannot load, or loads only as plain text while its name claims a document
-// format, throws with the office's reason. The result gets the document's pages when they are counted.
-std::shared_ptr<OfficeObject> DocumentWork::load(const QString& path, DocumentResult& result) {
+// format, throws with the office's reason. The result gets the document's pages when they are counted,
+// and what the document refers to outside itself, which a sandboxed office does not load.
+std::shared_ptr<OfficeObject> DocumentWork::load(const QString& path, DocumentResult& result, DocumentInspection* inspection) {
     if (!IsExistingFile(platform_.files, path))
         throw RuntimeError(Err::fileNotFound().number, QStringLiteral("no such document (or not a regular file)"));
+    const DocumentInspection found = InspectDocument(path);
+    result.outside = found.outside;
+    result.sandboxed = platform_.office.sandboxed();
+    if (inspection) *inspection = found;
     // Asked afresh for every document: an office that has died or hung is then replaced. An office
     // that could not be started (a busy machine, a profile being made) is no fault of the document's:
     // it gets a second start.
@@ -201,6 +207,21 @@ DocumentResult DocumentWork::writePdf(const QString& path, const QString& pdfPat
             result.outcome = DocumentResult::Outcome::Failed;
             result.reason = e.description;
         }
+    });
+}
+
+DocumentResult DocumentWork::check(const QString& path) {
+    return account(path, [&](DocumentResult& result, std::shared_ptr<OfficeObject>& document) {
+        DocumentInspection inspection;
+        try {
+            document = load(path, result, &inspection);
+            result.outcome = DocumentResult::Outcome::Checked;
+        } catch (const RuntimeError& e) {
+            result.outcome = DocumentResult::Outcome::Failed;
+            result.reason = inspection.passwordProtected ? QStringLiteral("password-protected: ") + e.description : e.description;
+        }
+        result.passwordProtected = inspection.passwordProtected;
+        result.missingFonts = MissingFonts(inspection.fonts);
     });
 }
 

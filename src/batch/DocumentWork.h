@@ -40,12 +40,15 @@ public:
     DocumentResult print(const QString& path, const Turn& printTurn, PendingFiles& pending);
     // Writes the document's PDF to pdfPath: exported to a temporary file beside it, then renamed.
     DocumentResult writePdf(const QString& path, const QString& pdfPath, PendingFiles& pending);
+    // Loads the document as for printing and describes it; prints nothing.
+    DocumentResult check(const QString& path);
     // Ends this worker's office.
     void shutdown();
 
 private:
     PropertyValue property(const QString& name, const QVariant& value);
-    std::shared_ptr<OfficeObject> load(const QString& path, DocumentResult& result);
+    // `inspection`, when given, gets what the document itself says of its content.
+    std::shared_ptr<OfficeObject> load(const QString& path, DocumentResult& result, DocumentInspection* inspection = nullptr);
     using Work = std::function<void(DocumentResult& result, std::shared_ptr<OfficeObject>& document)>;
     DocumentResult account(const QString& path, const Work& work);
     // Exports the document as a PDF to a new hidden file in folder and returns its path. Throws

@@ -1,6 +1,9 @@
 #include "Progress.h"
 
+#include <algorithm>
+
 #include "doclist/PathHelpers.h"
+#include "printing/OutsideContent.h"
 
 namespace {
 QString duration(double seconds) {
@@ -20,9 +23,23 @@ QString Progress::line(int position, int total, const DocumentResult& r) {
             text += QStringLiteral(" on %1 as job %2").arg(r.printer).arg(r.job);
             break;
         case DocumentResult::Outcome::Written: text += QStringLiteral(" to %1").arg(r.pdf); break;
+        case DocumentResult::Outcome::Checked: text += QLatin1Char(':') + checkLine(r); break;
         default: text += QStringLiteral(": %1").arg(r.reason);
     }
     return text + QStringLiteral(" (%1 s)").arg(r.seconds, 0, 'f', 2);
+}
+
+QString Progress::checkLine(const DocumentResult& r) {
+    QString text = QStringLiteral(" %1 pages").arg(r.pages);
+    if (r.passwordProtected) text += QStringLiteral(", password-protected");
+    text += r.outside.isEmpty() ? QStringLiteral(", no outside content") : QStringLiteral(", outside content: ") + DescribeOutside(r.outside);
+    if (!r.missingFonts.isEmpty()) text += QStringLiteral(", missing fonts: ") + r.missingFonts.join(QStringLiteral(", "));
+    return text;
+}
+
+QString Progress::warningLine(const DocumentResult& r) {
+    if (r.outcome == DocumentResult::Outcome::Checked) return {};
+    return OutsideContentWarning(r.path, r.outside, r.sandboxed);
 }
 
 QString Progress::statusLine(int done, int total, const QString& name, double elapsedSeconds) {
@@ -47,9 +64,11 @@ void Progress::started(const QString& path) {
 void Progress::finished(int position, const DocumentResult& result) {
     ++done_;
     const bool failed = result.outcome == DocumentResult::Outcome::Failed;
-    if (!terminal_ || failed) {
+    if (!terminal_ || failed || result.outcome == DocumentResult::Outcome::Checked) {
         std::fprintf(out_, "%s%s\n", terminal_ ? "\r\033[K" : "", qUtf8Printable(line(position, total_, result)));
     }
+    if (const QString warning = warningLine(result); !warning.isEmpty())
+        std::fprintf(out_, "%s%s\n", terminal_ ? "\r\033[K" : "", qUtf8Printable(warning));
     if (terminal_) redraw();
     std::fflush(out_);
 }
@@ -58,7 +77,9 @@ void Progress::summary(const QList<DocumentResult>& results) {
     int good = 0;
     for (const DocumentResult& r : results) good += ExitStatus({r}) == 0;
     if (terminal_) std::fprintf(out_, "\r\033[K");
-    std::fprintf(out_, "%d of %lld documents printed or written, %lld not, in %s.\n", good, qlonglong(results.size()),
-                 qlonglong(results.size() - good), qUtf8Printable(duration(elapsed_())));
+    const bool checks = std::any_of(results.begin(), results.end(),
+                                    [](const DocumentResult& r) { return r.outcome == DocumentResult::Outcome::Checked; });
+    std::fprintf(out_, "%d of %lld documents %s, %lld not, in %s.\n", good, qlonglong(results.size()),
+                 checks ? "checked" : "printed or written", qlonglong(results.size() - good), qUtf8Printable(duration(elapsed_())));
     std::fflush(out_);
 }

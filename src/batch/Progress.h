@@ -7,7 +7,8 @@
 
 // What the user sees while the run goes on. On a terminal one line that is redrawn: documents done
 // of all, the current name, the rate and the time left; failures are written above it. Elsewhere
-// (a log, a pipe) one line per finished document.
+// (a log, a pipe) one line per finished document. Checked documents get their line everywhere, and a
+// document whose outside content was refused a warning line.
 class Progress {
 public:
     // elapsedSeconds: the time since the run started.
@@ -19,6 +20,11 @@ public:
 
     // One finished document as a line of its own.
     static QString line(int position, int total, const DocumentResult& result);
+    // What a check found: pages, password, outside content, missing fonts.
+    static QString checkLine(const DocumentResult& result);
+    // For a document whose outside content was refused (or, unsandboxed, not): the line that says so;
+    // else the empty text.
+    static QString warningLine(const DocumentResult& result);
     // The redrawn line: done/all, name, rate and time left.
     static QString statusLine(int done, int total, const QString& name, double elapsedSeconds);
 

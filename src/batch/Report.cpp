@@ -8,10 +8,25 @@ QString OutcomeName(DocumentResult::Outcome outcome) {
     switch (outcome) {
         case DocumentResult::Outcome::Printed: return QStringLiteral("printed");
         case DocumentResult::Outcome::Written: return QStringLiteral("written");
+        case DocumentResult::Outcome::Checked: return QStringLiteral("checked");
         case DocumentResult::Outcome::Failed: return QStringLiteral("failed");
         case DocumentResult::Outcome::Skipped: break;
     }
     return QStringLiteral("skipped");
+}
+
+namespace {
+QJsonArray referencesJson(const QList<OutsideReference>& references) {
+    QJsonArray list;
+    for (const OutsideReference& r : references) list.append(QJsonObject{{"kind", r.kind}, {"target", r.target}});
+    return list;
+}
+}  // namespace
+
+// A checked document's outside content is what it holds; a printed one's is what its sandbox refused.
+QString OutsideKey(const DocumentResult& r) {
+    if (r.outcome == DocumentResult::Outcome::Checked || !r.sandboxed) return QStringLiteral("outside");
+    return QStringLiteral("refused");
 }
 
 QByteArray ReportJson(const QList<DocumentResult>& results) {
@@ -26,6 +41,11 @@ QByteArray ReportJson(const QList<DocumentResult>& results) {
         if (!r.pdf.isEmpty()) d[QStringLiteral("pdf")] = r.pdf;
         if (r.pages > 0) d[QStringLiteral("pages")] = r.pages;
         if (!r.reason.isEmpty()) d[QStringLiteral("reason")] = r.reason;
+        if (!r.outside.isEmpty()) d[OutsideKey(r)] = referencesJson(r.outside);
+        if (r.outcome == DocumentResult::Outcome::Checked) {
+            d[QStringLiteral("passwordProtected")] = r.passwordProtected;
+            d[QStringLiteral("missingFonts")] = QJsonArray::fromStringList(r.missingFonts);
+        }
         documents.append(d);
     }
     return QJsonDocument(QJsonObject{{"documents", documents}, {"counts", counts}, {"exitStatus", ExitStatus(results)}})
@@ -34,6 +54,6 @@ QByteArray ReportJson(const QList<DocumentResult>& results) {
 
 int ExitStatus(const QList<DocumentResult>& results) {
     for (const DocumentResult& r : results)
-        if (r.outcome != DocumentResult::Outcome::Printed && r.outcome != DocumentResult::Outcome::Written) return 1;
+        if (r.outcome == DocumentResult::Outcome::Failed || r.outcome == DocumentResult::Outcome::Skipped) return 1;
     return 0;
 }

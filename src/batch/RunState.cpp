@@ -8,6 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/linux/OfficeSandbox.h"
+
 namespace {
 // Progress goes where the report does not.
 std::FILE* progressStream(const QString& reportFile) { return reportFile == QStringLiteral("-") ? stderr : stdout; }
@@ -107,6 +109,7 @@ int RunState::finish() {
 void RunState::abandon(const QString& why, int exitStatus) {
     std::unique_lock lock(mutex_);  // held until the end: no office thread goes on meanwhile
     endChildProcesses();
+    RemoveOfficeRunFolders();
     pdfs_.removeAll();
     std::fprintf(stderr, "\nquorvane-batch: %s\n", qUtf8Printable(why));
     finishLocked(why);

@@ -11,6 +11,7 @@
 #include "printing/Form2.h"
 #include "printing/GetSetPrinter.h"
 #include "printing/ConfirmJob.h"
+#include "printing/OutsideContent.h"
 #include "printing/Inform.h"
 #include "printing/PDFprint.h"
 #include "printing/Pause.h"
@@ -83,6 +84,7 @@ void printPass(Form1& form, Trap& trap, int position, QSet<QString>& keep) {
     trap(148, [&] {
         const QList<PropertyValue> hidden{NewPropertyValue(p, QStringLiteral("Hidden"), true)};
         document = Use(desktop).loadComponentFromURL(FileUrl(path), QStringLiteral("_blank"), 0, hidden);
+        WarnOfOutsideContent(path, p.office.sandboxed());
     });
     trap(150, [&] {
         dispatcher = Use(serviceManager).createInstance(QStringLiteral("com.sun.star.frame.DispatchHelper"));

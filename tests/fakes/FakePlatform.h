@@ -99,6 +99,7 @@ public:
     void shutdown() override;
     void setTargetQueue(const QString& queue) override;
     void exportOnly() override { log << QStringLiteral("office exportOnly"); }
+    void runUnsandboxed() override { log << QStringLiteral("office runUnsandboxed"); }
     void print();  // a print command: the job goes to the target, if onPrint takes it
     Log& log;
     bool available = true;

@@ -1,6 +1,8 @@
 // The per-user settings store on this machine: values persist exactly, a bad file gives defaults.
 #include <QtTest>
 
+#include "FakePlatform.h"
+#include "app/OfficeSandboxChoice.h"
 #include "app/Settings.h"
 #include "platform/linux/LinuxSettings.h"
 
@@ -63,6 +65,18 @@ private slots:
         file.setPermissions({});
         LinuxSettings store;
         QCOMPARE(GetSetting(store, QStringLiteral("Text2"), QStringLiteral("2")), QStringLiteral("2"));
+    }
+
+    // Only the exact value the README names switches the office's sandbox off; anything else keeps it.
+    void theUnsandboxedOfficeIsTheUsersExplicitChoice() {
+        for (const QString& value : {QString(), QStringLiteral("true"), QStringLiteral("yes"), QStringLiteral(" 1"),
+                                     QStringLiteral("0"), QStringLiteral("1")}) {
+            FakePlatform fake;
+            if (!value.isNull()) SaveSetting(fake.settings, UnsafeOfficeSetting, value);
+            ChooseOfficeSandbox(fake.platform, QStringLiteral("no user namespaces"));
+            QCOMPARE(fake.logOf({QStringLiteral("office")}).contains(QStringLiteral("office runUnsandboxed")),
+                     value == QStringLiteral("1"));
+        }
     }
 };
 

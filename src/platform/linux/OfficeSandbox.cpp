@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <mutex>
+#include <unistd.h>
 
 namespace {
 const QString Bwrap = QStringLiteral("/usr/bin/bwrap");
@@ -103,4 +104,14 @@ QString SandboxProblem() {
         }
     });
     return problem;
+}
+
+QString OfficeRunFolderPrefix() { return QStringLiteral("quorvane-office-%1-").arg(::getpid()); }
+
+void RemoveOfficeRunFolders() {
+    for (const QString& base : {QDir::tempPath(), QStringLiteral("/tmp")}) {
+        const QDir dir(base);
+        for (const QString& name : dir.entryList({OfficeRunFolderPrefix() + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden))
+            QDir(dir.filePath(name)).removeRecursively();
+    }
 }

@@ -20,3 +20,9 @@ QStringList SandboxCommand(const SandboxPlan& plan);
 // Why no office can be sandboxed on this machine (bubblewrap missing, no user namespaces); the empty
 // text when one can. Tried once per process.
 QString SandboxProblem();
+
+// The name with which the folders of this process's offices begin (SandboxPlan::runFolder).
+QString OfficeRunFolderPrefix();
+// Removes what this process's offices left in their folders, for a program that ends at once (its
+// offices are gone, no destructor runs).
+void RemoveOfficeRunFolders();

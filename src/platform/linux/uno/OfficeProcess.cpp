@@ -78,13 +78,14 @@ QString OfficeProcess::pipePath() const {
 }
 
 // A folder of this office's own in TMPDIR (in /tmp when TMPDIR is too deep for the pipe's address),
-// for the user alone.
+// for the user alone, named for this process (see RemoveOfficeRunFolders).
 void OfficeProcess::makeRunFolder() {
     removeRunFolder();
     QString base = QDir::tempPath();
-    const qsizetype pipeTail = QStringLiteral("/quorvane-office-XXXXXX/tmp/OSL_PIPE_%1_").arg(::getuid()).size() + settings_.pipeName.size();
+    const QString name = OfficeRunFolderPrefix() + QStringLiteral("XXXXXX");
+    const qsizetype pipeTail = name.size() + QStringLiteral("//tmp/OSL_PIPE_%1_").arg(::getuid()).size() + settings_.pipeName.size();
     if (QFile::encodeName(base).size() + pipeTail > MaxSocketPath) base = QStringLiteral("/tmp");
-    QByteArray pattern = QFile::encodeName(base + QStringLiteral("/quorvane-office-XXXXXX"));
+    QByteArray pattern = QFile::encodeName(base + QLatin1Char('/') + name);
     if (!::mkdtemp(pattern.data()))
         throw RuntimeError(Err::cannotCreateObject().number,
                            QStringLiteral("No folder for the office in %1: %2").arg(base, QString::fromLocal8Bit(::strerror(errno))));
