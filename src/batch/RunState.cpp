@@ -109,7 +109,7 @@ int RunState::finish() {
 void RunState::abandon(const QString& why, int exitStatus) {
     std::unique_lock lock(mutex_);  // held until the end: no office thread goes on meanwhile
     endChildProcesses();
-    RemoveOfficeRunFolders();
+    RemoveOfficeRunFolders(RunFoldersOf::ThisProgram);
     pdfs_.removeAll();
     std::fprintf(stderr, "\nquorvane-batch: %s\n", qUtf8Printable(why));
     finishLocked(why);

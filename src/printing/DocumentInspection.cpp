@@ -17,30 +17,30 @@
 #include <functional>
 
 namespace {
-constexpr qint64 kPartCap = 32ll << 20;       // uncompressed bytes read of one part
-constexpr qint64 kDocumentCap = 128ll << 20;  // of all parts together, so that many parts add up to no more
-constexpr zip_int64_t kEntryCap = 10000;
-constexpr int kReferenceCap = 1000;
-constexpr int kFontCap = 1000;
-constexpr int kFieldDepthCap = 64;
-constexpr int kFieldCodeCap = 8192;
-constexpr int kDirectorySectorCap = 4096;
+constexpr qint64 PartCap = 32ll << 20;       // uncompressed bytes read of one part
+constexpr qint64 DocumentCap = 128ll << 20;  // of all parts together, so that many parts add up to no more
+constexpr zip_int64_t EntryCap = 10000;
+constexpr int ReferenceCap = 1000;
+constexpr int FontCap = 1000;
+constexpr int FieldDepthCap = 64;
+constexpr int FieldCodeCap = 8192;
+constexpr int DirectorySectorCap = 4096;
 
-const QString kPicture = QStringLiteral("picture"), kSection = QStringLiteral("section"),
-              kObject = QStringLiteral("object"), kFrame = QStringLiteral("frame"), kXForms = QStringLiteral("xforms"),
-              kDde = QStringLiteral("dde"), kMacro = QStringLiteral("macro"), kTemplate = QStringLiteral("template");
+const QString Picture = QStringLiteral("picture"), Section = QStringLiteral("section"),
+              Object = QStringLiteral("object"), Frame = QStringLiteral("frame"), XForms = QStringLiteral("xforms"),
+              Dde = QStringLiteral("dde"), Macro = QStringLiteral("macro"), Template = QStringLiteral("template");
 
 class Report {
 public:
     void outside(const QString& kind, const QString& target) {
-        if (target.isEmpty() || result.outside.size() >= kReferenceCap) return;
+        if (target.isEmpty() || result.outside.size() >= ReferenceCap) return;
         const QString key = kind + QChar(0) + target;
         if (seenOutside.contains(key)) return;
         seenOutside.insert(key);
         result.outside.append({kind, target});
     }
     void font(const QString& name) {
-        if (name.isEmpty() || result.fonts.size() >= kFontCap || seenFonts.contains(name)) return;
+        if (name.isEmpty() || result.fonts.size() >= FontCap || seenFonts.contains(name)) return;
         seenFonts.insert(name);
         result.fonts.append(name);
     }
@@ -198,29 +198,29 @@ private:
             if (target.isEmpty()) target = attribute(a, Ns::Script, u"macro-name");
             if (target.isEmpty()) target = attribute(a, Ns::Script, u"event-name");
             if (target.isEmpty()) target = xml.qualifiedName().toString();
-            report.outside(kMacro, target);
+            report.outside(Macro, target);
         }
         switch (ns) {
         case Ns::Draw:
-            if (name == u"image" || name == u"fill-image") link(kPicture, href);
-            else if (name == u"object" || name == u"object-ole" || name == u"plugin") link(kObject, href);
-            else if (name == u"floating-frame") link(kFrame, href);
+            if (name == u"image" || name == u"fill-image") link(Picture, href);
+            else if (name == u"object" || name == u"object-ole" || name == u"plugin") link(Object, href);
+            else if (name == u"floating-frame") link(Frame, href);
             else if (name == u"applet") {
                 // Without a code base the applet's class comes from beside the document.
-                if (href.isEmpty()) report.outside(kObject, attribute(a, Ns::Draw, u"code"));
-                else link(kObject, href);
+                if (href.isEmpty()) report.outside(Object, attribute(a, Ns::Draw, u"code"));
+                else link(Object, href);
             }
             break;
         case Ns::Style:
-            if (name == u"background-image") link(kPicture, href);
+            if (name == u"background-image") link(Picture, href);
             else if (name == u"font-face") {
                 const QString family = unquoted(attribute(a, Ns::Svg, u"font-family"));
                 report.font(family.isEmpty() ? attribute(a, Ns::Style, u"name") : family);
             }
             break;
         case Ns::Text:
-            if (name == u"list-level-style-image") link(kPicture, href);
-            else if (name == u"section-source") link(kSection, href);
+            if (name == u"list-level-style-image") link(Picture, href);
+            else if (name == u"section-source") link(Section, href);
             else if (name == u"dde-connection-decl") dde(a);
             break;
         case Ns::Office:
@@ -228,25 +228,25 @@ private:
             break;
         case Ns::XForms:
             if (name == u"model") ++xformsModels;
-            else if (name == u"instance" && xformsModels > 0) link(kXForms, attribute(a, Ns::Other, u"src"));
+            else if (name == u"instance" && xformsModels > 0) link(XForms, attribute(a, Ns::Other, u"src"));
             break;
         case Ns::Script:
             if (name == u"event-listener" && !underListeners)
-                report.outside(kMacro, href.isEmpty() ? attribute(a, Ns::Script, u"macro-name") : href);
+                report.outside(Macro, href.isEmpty() ? attribute(a, Ns::Script, u"macro-name") : href);
             break;
         case Ns::Ooo:  // Basic libraries as a flat document holds them
             if (name == u"library-embedded") {
                 const QString library = attribute(a, Ns::Ooo, u"name");
-                report.outside(kMacro, library.isEmpty() ? QStringLiteral("Basic") : "Basic/" + library);
+                report.outside(Macro, library.isEmpty() ? QStringLiteral("Basic") : "Basic/" + library);
             } else if (name == u"library-linked") {
-                report.outside(kMacro, href);
+                report.outside(Macro, href);
             }
             break;
         case Ns::Meta:
-            if (name == u"template") link(kTemplate, href);  // the office checks its template for changes
+            if (name == u"template") link(Template, href);  // the office checks its template for changes
             break;
         case Ns::Form:
-            link(kPicture, attribute(a, Ns::Form, u"image-data"));
+            link(Picture, attribute(a, Ns::Form, u"image-data"));
             break;
         default:
             break;
@@ -257,7 +257,7 @@ private:
         const QString application = attribute(a, Ns::Office, u"dde-application"),
                       topic = attribute(a, Ns::Office, u"dde-topic"), item = attribute(a, Ns::Office, u"dde-item");
         if (!application.isEmpty() || !topic.isEmpty() || !item.isEmpty())
-            report.outside(kDde, application + u'|' + topic + u'|' + item);
+            report.outside(Dde, application + u'|' + topic + u'|' + item);
     }
 
     Report& report;
@@ -312,11 +312,11 @@ public:
         const QString type = attribute(a, Ns::Other, u"Type");
         const QStringView last = QStringView(type).mid(type.lastIndexOf(u'/') + 1);
         if (last == u"hyperlink") return true;  // followed only when clicked
-        const QString& kind = last == u"image"            ? kPicture
-                              : last == u"subDocument"      ? kSection
-                              : last == u"attachedTemplate" ? kTemplate
-                              : last == u"frame"            ? kFrame
-                                                            : kObject;
+        const QString& kind = last == u"image"            ? Picture
+                              : last == u"subDocument"      ? Section
+                              : last == u"attachedTemplate" ? Template
+                              : last == u"frame"            ? Frame
+                                                            : Object;
         report.outside(kind, attribute(a, Ns::Other, u"Target"));
         return true;
     }
@@ -325,7 +325,7 @@ public:
         if (xml.isCharacters()) {
             if (inInstruction) {
                 QString& code = fields.isEmpty() || deeperFields > 0 ? loose : fields.last().code;
-                if (code.size() < kFieldCodeCap) code += xml.text().left(kFieldCodeCap - code.size());
+                if (code.size() < FieldCodeCap) code += xml.text().left(FieldCodeCap - code.size());
             }
             return true;
         }
@@ -350,7 +350,7 @@ public:
         } else if (name == u"fldChar") {
             const QString type = attribute(a, Ns::Word, u"fldCharType");
             if (type == u"begin") {
-                if (fields.size() < kFieldDepthCap) fields.append(Field());
+                if (fields.size() < FieldDepthCap) fields.append(Field());
                 else ++deeperFields;
             } else if ((type == u"separate" || type == u"end") && deeperFields == 0 && !fields.isEmpty()) {
                 if (!fields.last().read) field(fields.last().code);
@@ -373,12 +373,12 @@ private:
         if (name == u"DDE" || name == u"DDEAUTO") {
             QStringList words;
             for (const FieldArgument& a : arguments.mid(0, 3)) words.append(a.text);
-            report.outside(kDde, words.join(u'|'));
+            report.outside(Dde, words.join(u'|'));
             return;
         }
-        const QString& kind = name == u"INCLUDEPICTURE" ? kPicture
-                              : name == u"INCLUDETEXT"  ? kSection
-                              : name == u"LINK"         ? kObject
+        const QString& kind = name == u"INCLUDEPICTURE" ? Picture
+                              : name == u"INCLUDETEXT"  ? Section
+                              : name == u"LINK"         ? Object
                                                         : QString();
         if (kind.isEmpty()) return;
         // The file is the quoted word (LINK names its program first, unquoted).
@@ -392,7 +392,7 @@ private:
     };
     Report& report;
     QList<Field> fields;  // the open fields, innermost last
-    int deeperFields = 0;  // open beyond kFieldDepthCap
+    int deeperFields = 0;  // open beyond FieldDepthCap
     bool inInstruction = false;
     QString loose;  // an instruction outside any field's marks
 };
@@ -425,7 +425,7 @@ public:
 
     QStringList names() const {
         QStringList names;
-        const zip_int64_t count = qMin(zip_get_num_entries(archive, 0), kEntryCap);
+        const zip_int64_t count = qMin(zip_get_num_entries(archive, 0), EntryCap);
         for (zip_int64_t i = 0; i < count; ++i) {
             const char* name = zip_get_name(archive, zip_uint64_t(i), 0);
             names.append(name ? QString::fromUtf8(name) : QString());
@@ -444,13 +444,13 @@ public:
                 if (got > 0) budget -= got;
                 return got;
             },
-            kPartCap, onToken);
+            PartCap, onToken);
         zip_fclose(file);
     }
 
 private:
     zip_t* archive = nullptr;
-    qint64 budget = kDocumentCap;
+    qint64 budget = DocumentCap;
 };
 
 void inspectOdf(Package& package, const QStringList& names, Report& report) {
@@ -488,13 +488,13 @@ void inspectOdf(Package& package, const QStringList& names, Report& report) {
     odf(styles, {});
     for (const qsizetype i : objects) odf(i, names[i].left(names[i].lastIndexOf(u'/') + 1));
     odf(meta, {});
-    for (const QString& where : macros) report.outside(kMacro, where);
+    for (const QString& where : macros) report.outside(Macro, where);
     if (libraries >= 0)  // libraries the document links from elsewhere
         package.parse(libraries, [&](const QXmlStreamReader& xml) {
             if (xml.isStartElement() && xml.name() == u"library" &&
                 namespaceOf(xml.namespaceUri()) == Ns::Library &&
                 attribute(xml.attributes(), Ns::Library, u"link") == u"true")
-                report.outside(kMacro, attribute(xml.attributes(), Ns::XLink, u"href"));
+                report.outside(Macro, attribute(xml.attributes(), Ns::XLink, u"href"));
             return true;
         });
 }
@@ -519,7 +519,7 @@ void inspectWord(Package& package, const QStringList& names, Report& report) {
         WordReader fields(report);  // fields do not run from one part into the next
         package.parse(i, [&](const QXmlStreamReader& xml) { return fields.part(xml); });
     }
-    if (macros) report.outside(kMacro, QStringLiteral("vbaProject.bin"));
+    if (macros) report.outside(Macro, QStringLiteral("vbaProject.bin"));
 }
 
 void inspectPackage(Package& package, Report& report) {
@@ -564,7 +564,7 @@ bool holdsEncryptedPackage(int fd, qint64 fileSize) {
     };
     QByteArray directory(sectorSize, Qt::Uninitialized);
     quint32 sector = qFromLittleEndian<quint32>(header + 48);
-    for (int n = 0; n < kDirectorySectorCap && sector < sectors; ++n) {
+    for (int n = 0; n < DirectorySectorCap && sector < sectors; ++n) {
         if (readAt(fd, (qint64(sector) + 1) * sectorSize, directory.data(), sectorSize) != sectorSize) return false;
         for (qint64 at = 0; at + 128 <= sectorSize; at += 128) {
             const char* entry = directory.constData() + at;
@@ -589,7 +589,7 @@ void inspectFlat(int fd, Report& report) {
             if (got > 0) offset += got;
             return got;
         },
-        kDocumentCap,  // a flat document holds all its parts, pictures included
+        DocumentCap,  // a flat document holds all its parts, pictures included
         [&](const QXmlStreamReader& xml) { return reader.token(xml); });
 }
 

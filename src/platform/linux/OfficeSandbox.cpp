@@ -4,6 +4,9 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QRegularExpression>
+#include <cerrno>
+#include <csignal>
 #include <mutex>
 #include <unistd.h>
 
@@ -108,10 +111,18 @@ QString SandboxProblem() {
 
 QString OfficeRunFolderPrefix() { return QStringLiteral("quorvane-office-%1-").arg(::getpid()); }
 
-void RemoveOfficeRunFolders() {
+// An ended program is one whose process id, in the folder's name, runs no more. Only the user's own
+// folders are touched.
+void RemoveOfficeRunFolders(RunFoldersOf whose) {
+    static const QRegularExpression name(QStringLiteral("^quorvane-office-(\\d+)-"));
     for (const QString& base : {QDir::tempPath(), QStringLiteral("/tmp")}) {
         const QDir dir(base);
-        for (const QString& name : dir.entryList({OfficeRunFolderPrefix() + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden))
-            QDir(dir.filePath(name)).removeRecursively();
+        for (const QFileInfo& folder : dir.entryInfoList({QStringLiteral("quorvane-office-*")}, QDir::Dirs | QDir::Hidden)) {
+            const QRegularExpressionMatch match = name.match(folder.fileName());
+            if (!match.hasMatch() || folder.ownerId() != ::getuid() || folder.isSymLink()) continue;
+            const pid_t pid = pid_t(match.captured(1).toLongLong());
+            const bool remove = whose == RunFoldersOf::ThisProgram ? pid == ::getpid() : ::kill(pid, 0) != 0 && errno == ESRCH;
+            if (remove) QDir(folder.filePath()).removeRecursively();
+        }
     }
 }

@@ -23,6 +23,7 @@ QString SandboxProblem();
 
 // The name with which the folders of this process's offices begin (SandboxPlan::runFolder).
 QString OfficeRunFolderPrefix();
-// Removes what this process's offices left in their folders, for a program that ends at once (its
-// offices are gone, no destructor runs).
-void RemoveOfficeRunFolders();
+// Removes the folders of this program's offices, for a program that ends at once (its offices are
+// gone, no destructor runs); or those that the offices of programs killed earlier left behind.
+enum class RunFoldersOf { ThisProgram, EndedPrograms };
+void RemoveOfficeRunFolders(RunFoldersOf whose);

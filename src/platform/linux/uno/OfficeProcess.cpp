@@ -81,6 +81,7 @@ QString OfficeProcess::pipePath() const {
 // for the user alone, named for this process (see RemoveOfficeRunFolders).
 void OfficeProcess::makeRunFolder() {
     removeRunFolder();
+    RemoveOfficeRunFolders(RunFoldersOf::EndedPrograms);  // a killed program's copies of documents do not stay for ever
     QString base = QDir::tempPath();
     const QString name = OfficeRunFolderPrefix() + QStringLiteral("XXXXXX");
     const qsizetype pipeTail = name.size() + QStringLiteral("//tmp/OSL_PIPE_%1_").arg(::getuid()).size() + settings_.pipeName.size();
