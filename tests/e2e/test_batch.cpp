@@ -1,32 +1,16 @@
 // quorvane-batch as a user runs it: the built program against the real office and a private scheduler,
 // every job read back from the queue that kept it, every PDF by its text, the report by its JSON.
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QtTest>
 #include <csignal>
 #include <sys/stat.h>
 #include <cups/cups.h>
 #include <optional>
 
+#include "BatchCommand.h"
 #include "OdtWriter.h"
 #include "RealPlatform.h"
 
 namespace {
-const QString Program = QStringLiteral(QUORVANE_PROGRAM_DIR "/quorvane-batch");
-
-struct Run {
-    int status = -1;
-    QString out, err;
-    QJsonArray documents;
-    QJsonObject document(int i) const { return documents.at(i).toObject(); }
-    QString outcomes() const {
-        QStringList list;
-        for (const auto& d : documents) list << d.toObject()["outcome"].toString();
-        return list.join(QLatin1Char(' '));
-    }
-};
-
 // An attribute of a job, as the scheduler keeps it.
 QString jobAttribute(int job, const char* name) {
     ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
@@ -66,25 +50,8 @@ class BatchTest : public QObject {
     }
     QString document(const QString& relative) { return document(relative, {QStringLiteral("Text of ") + relative}); }
 
-    Run run(const QStringList& args, const std::function<void(QProcess&)>& meanwhile = {}) {
-        Run r;
-        const QString report = docs.filePath(QStringLiteral("report.json"));
-        QFile::remove(report);
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("TMPDIR"), temp());
-        p.setProcessEnvironment(env);
-        p.start(Program, QStringList{QStringLiteral("--json"), report} + args);
-        if (!p.waitForStarted()) return r;
-        if (meanwhile) meanwhile(p);
-        if (!p.waitForFinished(300000)) p.kill();
-        p.waitForFinished();
-        r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = QString::fromUtf8(p.readAllStandardOutput());
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        QFile json(report);
-        if (json.open(QIODevice::ReadOnly)) r.documents = QJsonDocument::fromJson(json.readAll()).object()["documents"].toArray();
-        return r;
+    BatchCommand run(const QStringList& args, const std::function<void(QProcess&)>& meanwhile = {}) {
+        return BatchCommand::run(args, docs.path(), temp(), meanwhile);
     }
     // The command's TMPDIR, where its spool folders are made.
     QString temp() const {
@@ -122,7 +89,7 @@ private slots:
         document(QStringLiteral("tree/~lock.odt"));
         document(QStringLiteral("tree/notes.txt"));
         const int before = jobsOn(QStringLiteral("Gamma"));
-        const Run r = run({QStringLiteral("--printer"), QStringLiteral("Gamma Laser"), first, docs.filePath(QStringLiteral("tree")),
+        const BatchCommand r = run({QStringLiteral("--printer"), QStringLiteral("Gamma Laser"), first, docs.filePath(QStringLiteral("tree")),
                            last, first});
         QVERIFY2(r.status == 0, qPrintable(r.out + r.err));
         const QStringList expected{QStringLiteral("first.odt"), QStringLiteral("tree/a.odt"), QStringLiteral("tree/other/d.ODT"),
@@ -154,7 +121,7 @@ private slots:
         const int before = jobsOn(QStringLiteral("Alpha")) + jobsOn(QStringLiteral("Beta"));
         QStringList paths;
         for (int i = 1; i <= 4; ++i) paths << document(QStringLiteral("class/%1.odt").arg(i));
-        const Run r = run(QStringList{QStringLiteral("--printer"), QStringLiteral("Both")} + paths);
+        const BatchCommand r = run(QStringList{QStringLiteral("--printer"), QStringLiteral("Both")} + paths);
         QVERIFY2(r.status == 0, qPrintable(r.out + r.err));
         for (int i = 0; i < 4; ++i) QCOMPARE(r.document(i)["printer"].toString(), QStringLiteral("Both"));
         QVERIFY(cups->waitUntilIdle(60000));
@@ -167,7 +134,7 @@ private slots:
         for (int page = 1; page <= 4; ++page) pages << QStringLiteral("Numbered page %1").arg(page);
         const QString path = document(QStringLiteral("options.odt"), pages, odt::Pages::OneParagraphEach);
         const int before = jobsOn(QStringLiteral("Gamma"));
-        const Run r = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), QStringLiteral("--copies"), QStringLiteral("2"),
+        const BatchCommand r = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), QStringLiteral("--copies"), QStringLiteral("2"),
                            QStringLiteral("--pages"), QStringLiteral("2-3"), QStringLiteral("--sides"),
                            QStringLiteral("two-sided-long-edge"), path});
         QVERIFY2(r.status == 0, qPrintable(r.out + r.err));
@@ -188,8 +155,8 @@ private slots:
     void theUsersPrinterOptionsApply() {
         QVERIFY(PrivateCupsd::runTool(QStringLiteral("lpoptions"), {"-p", "Gamma", "-o", "sides=two-sided-short-edge", "-o", "job-priority=70"}));
         const QString path = document(QStringLiteral("own-options.odt"));
-        const Run own = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), path});
-        const Run overridden = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), QStringLiteral("--sides"), QStringLiteral("one-sided"), path});
+        const BatchCommand own = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), path});
+        const BatchCommand overridden = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), QStringLiteral("--sides"), QStringLiteral("one-sided"), path});
         PrivateCupsd::runTool(QStringLiteral("lpoptions"), {"-p", "Gamma", "-r", "sides", "-r", "job-priority"});
         QCOMPARE(own.outcomes(), QStringLiteral("printed"));
         QCOMPARE(jobAttribute(own.document(0)["job"].toInt(), "sides"), QStringLiteral("two-sided-short-edge"));
@@ -205,7 +172,7 @@ private slots:
         const QString out = docs.filePath(QStringLiteral("pdf-out"));
         const QString one = document(QStringLiteral("x/report.odt"), {QStringLiteral("First report")});
         const QString two = document(QStringLiteral("y/report.odt"), {QStringLiteral("Second report")});
-        const Run r = run({QStringLiteral("--pdf"), out, one, two});
+        const BatchCommand r = run({QStringLiteral("--pdf"), out, one, two});
         QVERIFY2(r.status == 0, qPrintable(r.out + r.err));
         QCOMPARE(r.outcomes(), QStringLiteral("written written"));
         QCOMPARE(r.document(0)["pdf"].toString(), out + QStringLiteral("/report.pdf"));
@@ -234,7 +201,7 @@ private slots:
         const QString before = document(QStringLiteral("before.odt")), after = document(QStringLiteral("after.odt"));
         const int gamma = jobsOn(QStringLiteral("Gamma"));
         // One office, so that the kill hits the long document's office alone.
-        const Run r = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), QStringLiteral("--jobs"), QStringLiteral("1"),
+        const BatchCommand r = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), QStringLiteral("--jobs"), QStringLiteral("1"),
                            before, corrupt, killed, after},
                           [](QProcess& p) {
                               // Once the corrupt document is reported, the long one is in the office.
@@ -254,7 +221,7 @@ private slots:
         QVERIFY(textOf(QStringLiteral("Gamma"), gamma + 1).contains(QStringLiteral("Text of after.odt")));
 
         QVERIFY(PrivateCupsd::runTool(QStringLiteral("cupsreject"), {"-r", "closed for repairs", "Gamma"}));
-        const Run refused = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), before});
+        const BatchCommand refused = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), before});
         PrivateCupsd::runTool(QStringLiteral("cupsaccept"), {"Gamma"});
         QCOMPARE(refused.status, 1);
         QCOMPARE(refused.outcomes(), QStringLiteral("failed"));
@@ -266,7 +233,7 @@ private slots:
         // and its report names the job that waits, which prints once the printer is started.
         QVERIFY(PrivateCupsd::runTool(QStringLiteral("cupsdisable"), {"-r", "out of toner", "Gamma"}));
         const int kept = jobsOn(QStringLiteral("Gamma"));
-        const Run stopped = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), after});
+        const BatchCommand stopped = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), after});
         PrivateCupsd::runTool(QStringLiteral("cupsenable"), {"Gamma"});
         QCOMPARE(stopped.status, 1);
         QCOMPARE(stopped.outcomes(), QStringLiteral("failed"));
@@ -295,7 +262,7 @@ private slots:
             ::kill(pid_t(p.processId()), SIGINT);
             stopped.start();
         };
-        const Run r = run(QStringList{QStringLiteral("--pdf"), out, QStringLiteral("--jobs"), QStringLiteral("1")} + paths, interrupt);
+        const BatchCommand r = run(QStringList{QStringLiteral("--pdf"), out, QStringLiteral("--jobs"), QStringLiteral("1")} + paths, interrupt);
         QVERIFY2(stopped.elapsed() < 3000, qPrintable(QString::number(stopped.elapsed())));
         QCOMPARE(r.status, 128 + SIGINT);
         QVERIFY(OfficeProcesses().isEmpty());
@@ -310,7 +277,7 @@ private slots:
         QCOMPARE(written, r.outcomes().count(QStringLiteral("written")));
 
         // A printing run leaves no rendered job behind either.
-        const Run paper =
+        const BatchCommand paper =
             run(QStringList{QStringLiteral("--printer"), QStringLiteral("Gamma"), QStringLiteral("--jobs"), QStringLiteral("1")} + paths, interrupt);
         QCOMPARE(paper.status, 128 + SIGINT);
         QVERIFY(OfficeProcesses().isEmpty());
@@ -319,10 +286,10 @@ private slots:
 
     // Usage faults end before anything is printed, naming the fault.
     void faultsOfUsageEndWithStatusTwo() {
-        const Run unknown = run({QStringLiteral("--printer"), QStringLiteral("Nowhere"), document(QStringLiteral("u.odt"))});
+        const BatchCommand unknown = run({QStringLiteral("--printer"), QStringLiteral("Nowhere"), document(QStringLiteral("u.odt"))});
         QCOMPARE(unknown.status, 2);
         QVERIFY2(unknown.err.contains(QStringLiteral("Nowhere")), qPrintable(unknown.err));
-        const Run nothing = run({docs.filePath(QStringLiteral("empty-folder-that-is-missing"))});
+        const BatchCommand nothing = run({docs.filePath(QStringLiteral("empty-folder-that-is-missing"))});
         QCOMPARE(nothing.status, 1);
         QCOMPARE(nothing.outcomes(), QStringLiteral("failed"));
     }
