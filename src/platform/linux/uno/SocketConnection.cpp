@@ -6,6 +6,7 @@
 #include <cppuhelper/implbase1.hxx>
 #include <cstring>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -71,6 +72,9 @@ Reference<css::connection::XConnection> ConnectToSocket(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     if (name.size() >= qsizetype(sizeof address.sun_path)) return nullptr;
     std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+    // The office makes the socket in its own folder: a link it put there instead is not followed.
+    struct stat st {};
+    if (::lstat(name.constData(), &st) != 0 || !S_ISSOCK(st.st_mode) || st.st_uid != ::getuid()) return nullptr;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return nullptr;
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {

@@ -86,19 +86,23 @@ QString StagedOutputUrl(const QString& runFolder) {
     return QUrl::fromLocalFile(runFolder + QStringLiteral("/out/") + unique()).toString(QUrl::FullyEncoded);
 }
 
+// The office is not trusted with the user's files: what it wrote is read through a descriptor of a
+// regular file that is no link, and copied into the target, so that no link or other file it may
+// have put in its place ends up in the user's folder or at the printer.
 void DeliverStagedOutput(const QString& stagedUrl, const QString& url) {
     const QByteArray staged = QFile::encodeName(QUrl(stagedUrl).toLocalFile());
-    const QByteArray target = QFile::encodeName(QUrl(url).toLocalFile());
-    if (::rename(staged.constData(), target.constData()) == 0) return;
-    // Another file system: the bytes are copied into the target, which the caller made.
-    bool ok = errno == EXDEV;
-    if (ok) {
-        const int in = ::open(staged.constData(), O_RDONLY | O_CLOEXEC);
-        ok = in >= 0 && copyTo(in, QFile::decodeName(target), O_CREAT | O_TRUNC);
-        if (in >= 0) ::close(in);
+    const QString target = QUrl(url).toLocalFile();
+    const int in = ::open(staged.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat st {};
+    bool ok = in >= 0 && ::fstat(in, &st) == 0;
+    if (ok && !S_ISREG(st.st_mode)) {
+        ok = false;
+        errno = EINVAL;
     }
+    if (ok) ok = copyTo(in, target, O_CREAT | O_TRUNC | O_NOFOLLOW);
     const int saved = errno;
+    if (in >= 0) ::close(in);
     ::unlink(staged.constData());
     errno = saved;
-    if (!ok) throw failure(QStringLiteral("Cannot write %1").arg(QFile::decodeName(target)));
+    if (!ok) throw failure(QStringLiteral("Cannot write %1").arg(target));
 }

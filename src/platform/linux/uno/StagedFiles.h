@@ -12,6 +12,6 @@ void ReleaseStaged(const QString& folder);
 
 // Where the office writes what becomes the file at `url`: a new name in out/.
 QString StagedOutputUrl(const QString& runFolder);
-// Moves what the office wrote to `url`'s file (replacing it); removes the staged file in any case.
-// Throws RuntimeError when it cannot.
+// Copies what the office wrote into `url`'s file (replacing its content); removes the staged file in
+// any case. Throws RuntimeError when it cannot, or when the office left anything but a regular file.
 void DeliverStagedOutput(const QString& stagedUrl, const QString& url);
