@@ -6,6 +6,9 @@ constexpr int PollMs = 20;
 // moment, as a busy scheduler may answer late.
 constexpr int ListedWithinMs = 10000;
 constexpr int PrinterError = 482;
+// A job that neither ends nor waits on a stopped printer (a backend that hangs) keeps no run waiting
+// for ever.
+constexpr int FinishedWithinSeconds = 300;
 
 RuntimeError notPrinted(const QString& documentName, const QString& printer, const QString& reason) {
     return {PrinterError, QStringLiteral("\"%1\" was not printed on \"%2\": %3.").arg(documentName, printer, reason)};
@@ -75,10 +78,17 @@ void ReportWaitingJob(Platform& platform, const SentJob& job, const QString& doc
 }
 
 PrintJob WaitUntilFinished(Platform& platform, const SentJob& sent) {
+    const QDateTime giveUp = platform.runtime.now().addSecs(FinishedWithinSeconds);
     for (;;) {
         const PrintJob job = platform.printers.job(sent.id);
         if (job.finished() || job.state == PrintJob::State::Held || !platform.printers.refusal(sent.printer).isEmpty())
             return job;
+        if (platform.runtime.now() >= giveUp)
+            throw RuntimeError(PrinterError, QStringLiteral("Job %1 on \"%2\" did not finish within %3 seconds; it stays in "
+                                                            "the queue.")
+                                                 .arg(sent.id)
+                                                 .arg(sent.printer)
+                                                 .arg(FinishedWithinSeconds));
         platform.runtime.waitWithEvents(PollMs * 5);
     }
 }

@@ -38,5 +38,6 @@ SentJob SendJob(Platform& platform, const QString& documentName, const QString& 
 void ReportWaitingJob(Platform& platform, const SentJob& job, const QString& documentName);
 
 // Waits until the printing system has finished the job and returns how it ended; returns at once,
-// unfinished, while the job's printer does not print (stopped) or the job is held.
+// unfinished, while the job's printer does not print (stopped) or the job is held. Throws RuntimeError
+// when the job has not finished within five minutes (it stays in its queue).
 PrintJob WaitUntilFinished(Platform& platform, const SentJob& job);

@@ -24,10 +24,9 @@ QString outputFolderOrDefault(Platform& platform) {
 
 // The folder the user confirmed may not exist yet (many accounts have no desktop folder): the PDF
 // printer writes only into an existing folder, so it is made here, with the user's rights.
-QString existingFolder(const QString& folder) {
+void makeFolder(const QString& folder) {
     if (!QDir().mkpath(folder))
         throw RuntimeError(76, QStringLiteral("Path not found: the folder \"%1\" does not exist and cannot be created.").arg(folder));
-    return folder;
 }
 
 const QString PdfKey = QStringLiteral("Software\\") + PdfPrinterName;
@@ -74,7 +73,11 @@ QString CreatePDF_File(Platform& platform, const QString& baseName, qint32 ordin
             name = QStringLiteral("PrintOut") + platform.runtime.now().toString(QStringLiteral("yyyyMMddhhmmss")) +
                    QString::number(ordinal);
         });
-    trap(138, [&] { folder = existingFolder(outputFolderOrDefault(platform)); });
+    // A folder that cannot be made still names the file, so that the report says where it would have been.
+    trap(138, [&] {
+        folder = outputFolderOrDefault(platform);
+        makeFolder(folder);
+    });
     trap(140, [&] {
         path = PdfPath(folder, name, keep);
         keep.insert(path);

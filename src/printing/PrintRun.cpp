@@ -37,7 +37,7 @@ QString printerOfPass(Form1& form) {
 // One document: steps 118 to 172 of the run. Every step reports its own failure and the pass goes on.
 // The document counts as printed when the printing system has its job on the chosen printer; a job
 // the printing system did not take is reported at the print command's step, 156.
-void printPass(Form1& form, Trap& trap, int position, QSet<QString>& keep) {
+void printPass(Form1& form, Trap& trap, const RunUnderWay& run, int position, QSet<QString>& keep) {
     Platform& p = form.platform;
     QString path, pdf, printer;
     bool listed = false;
@@ -54,7 +54,9 @@ void printPass(Form1& form, Trap& trap, int position, QSet<QString>& keep) {
     trap(124, [&] { p.runtime.pumpMessages(); });
     trap(126, [&] { form.MousePointer.setMode(vbHourglass); });
     trap(130, [&] { p.runtime.sleep(1000); });
-    trap(132, [&] { SetDefaultPrinter(p, form.Combo1->currentText(), false); });
+    trap(132, [&] {
+        if (run.holdsDefault) SetDefaultPrinter(p, form.Combo1->currentText(), false);
+    });
     trap(134, [&] { p.runtime.sleep(1000); });
     trap(136, [&] { NotifyShellOfChange(p); });
     trap(138, [&] { form.repaint(); });
@@ -157,20 +159,36 @@ void Form1::PushButton2_Click() {
             platform.printers.holdUserDefault();
             run.holdsDefault = true;
         });
-        trap(110, [&] { SetDefaultPrinter(platform, Combo1->currentText(), false); });
+        // Without the record of the user's own default setting nothing could put it back: the run then
+        // leaves the default alone (step 108 has said why) and prints on the chosen printer all the same.
+        trap(110, [&] {
+            if (run.holdsDefault) SetDefaultPrinter(platform, Combo1->currentText(), false);
+        });
         if (trap.test(112, [&] { return pdfPrinterChosen(*this); }))
             trap(114, [&] { Form2(platform, this).ShowModal(); });
         int count = 0;
         trap(116, [&] { count = ListView1->count(); });
         QSet<QString> keep;
-        for (int position = 1; position <= count; ++position) printPass(*this, trap, position, keep);
+        for (int position = 1; position <= count; ++position) printPass(*this, trap, run, position, keep);
         // The user's own default setting comes back exactly, once no other window's run still
         // switches it; a setting that could not be kept at the start is not "restored" to anything.
-        trap(176, [&] { run.releaseDefault(platform); });
-        trap(178, [&] { MousePointer.setMode(pointerFound); });
+        // Restoring never fails visibly here; a setting that could not be put back is said once the
+        // run is over.
+        std::optional<QString> notRestored;
+        trap(176, [&] {
+            try {
+                run.releaseDefault(platform);
+            } catch (const RuntimeError& e) {
+                notRestored = e.description;
+            }
+        });
+        // The busy mark stays while an operation the run was started in (a folder scan) still runs.
+        trap(178, [&] { MousePointer.setMode(pointerFound == vbHourglass ? vbHourglass : vbDefault); });
         trap(180, [&] { ProgressBar1->setValue(0); });
         trap(182, [&] { ProgressBar1->setFormat(QStringLiteral("Progress Bar")); });
         trap(184, [&] { Inform(platform, QStringLiteral("Done.")); });
+        if (notRestored)
+            trap(184, [&] { Inform(platform, QStringLiteral("The default printer could not be put back: ") + *notRestored); });
     }
     trap(188, [&] { Printing = false; });
 }

@@ -59,7 +59,9 @@ class BatchTest : public QObject {
         QDir().mkpath(path);
         return path;
     }
-    QStringList spoolsLeft() const { return QDir(temp()).entryList({QStringLiteral("quorvane-batch-*")}, QDir::AllEntries | QDir::Hidden); }
+    // What a run left in its TMPDIR: its spool folder, its offices' folders, the offices' own temporary
+    // folders (lu*.tmp, which an interrupted run once left behind).
+    QStringList spoolsLeft() const { return QDir(temp()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); }
     int jobsOn(const QString& queue) const { return int(cups->keptJobs(queue).size()); }
     QString textOf(const QString& queue, int index) const { return cups->jobText(cups->keptJobs(queue).value(index)); }
 

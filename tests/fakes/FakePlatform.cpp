@@ -130,11 +130,13 @@ void FakePrinters::setDefaultPrinter(const QString& name) {
 void FakePrinters::holdUserDefault() {
     log << QStringLiteral("holdDefault");
     if (unreachable) throw RuntimeError(1001, QStringLiteral("The printing system cannot be reached"));
+    if (holdFails) throw RuntimeError(70, QStringLiteral("Permission denied: the default printer setting cannot be kept"));
     held = current;
 }
 
 void FakePrinters::releaseUserDefault() {
     log << QStringLiteral("releaseDefault");
+    if (releaseFails) throw RuntimeError(70, QStringLiteral("Permission denied: lpoptions cannot be written"));
     current = held;
 }
 

@@ -89,6 +89,7 @@ public:
     QString current, held;
     bool unreachable = false;
     bool defaultUnreadable = false;  // only reading the default fails
+    bool holdFails = false, releaseFails = false;  // the record of the user's own default cannot be kept
 };
 
 // Office objects that log every call with its arguments; calls named in failing() throw.

@@ -293,6 +293,62 @@ private slots:
                  "The PDF file \"" + out.path() + "/lost.pdf\" was not written: cannot write lost.pdf: Disk full");
         QCOMPARE(run.fp.dialogs.texts().last(), QStringLiteral("Done."));
     }
+
+    // Without the record of the user's own default nothing could put it back: the run says why at its
+    // start, leaves the default alone and still prints on the chosen printer. A default that could not
+    // be put back is no failure of the restoring step, and is said once, at the end.
+    void theDefaultIsSwitchedOnlyWhenItCanBePutBack() {
+        Run unkept({"/d/a.odt", "/d/b.odt"});
+        unkept.fp.printers.holdFails = true;
+        unkept.form.PushButton2_Click();
+        QCOMPARE(unkept.errorLines(), QStringList{"108"});
+        QCOMPARE(unkept.fp.logOf({"setDefault", "releaseDefault"}), QStringList());
+        QCOMPARE(unkept.fp.logOf({"office target"}), QStringList({"office target " + Laser, "office target " + Laser}));
+        QCOMPARE(unkept.fp.printers.current, Inkjet);
+
+        Run unrestored({"/d/a.odt"});
+        unrestored.fp.printers.releaseFails = true;
+        unrestored.form.PushButton2_Click();
+        QCOMPARE(unrestored.errorLines(), QStringList());
+        QCOMPARE(unrestored.fp.dialogs.texts().mid(0),
+                 QStringList({"Done.", "The default printer could not be put back: Permission denied: lpoptions cannot be written"}));
+    }
+
+    // The pointer after a run: the busy mark while the operation the run was started in goes on, the
+    // default arrow otherwise, whatever it was before (a hand over a button stays no hand).
+    void thePointerAfterARun() {
+        for (const int before : {int(vbCustom), int(vbDefault), int(vbHourglass)}) {
+            Run run({"/d/a.odt"});
+            run.form.MousePointer.setMode(before);
+            run.form.PushButton2_Click();
+            QCOMPARE(run.form.MousePointer.mode(), before == vbHourglass ? int(vbHourglass) : int(vbDefault));
+        }
+    }
+
+    // A PDF folder that cannot be made is named where its PDF is reported, and a job that never ends
+    // (a PDF printer that hangs) is reported after a bound instead of keeping the window busy for ever.
+    void pdfFaultsNameTheirFolderAndJobsEndTheWait() {
+        QTemporaryDir out;
+        QFile blocker(out.path() + "/blocker");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        const QString unmakeable = blocker.fileName() + "/pdfs/";
+        {
+            FolderWindowUser user(unmakeable);
+            Run run({"/d/a.odt"}, PdfPrinterName);
+            run.writePdfs();
+            run.form.PushButton2_Click();
+            QCOMPARE(run.errorLines(), QStringList({"138", "162"}));
+            QCOMPARE(run.fp.logOf({"registry set OutputFile="}).first(), "registry set OutputFile=" + unmakeable + "a.pdf");
+            QVERIFY(run.fp.dialogs.messages[1].text.startsWith("The PDF file \"" + unmakeable + "a.pdf\" was not written"));
+        }
+        FolderWindowUser user(out.path() + "/");
+        Run hanging({"/d/a.odt"}, PdfPrinterName);
+        hanging.fp.printers.onAsked = [](PrintJob& job) { job.state = PrintJob::State::Processing; };
+        hanging.form.PushButton2_Click();
+        QCOMPARE(hanging.errorLines(), QStringList{"162"});
+        QVERIFY(hanging.fp.dialogs.messages.front().text.startsWith("Job 1 on \"" + PdfPrinterName + "\" did not finish within 300 seconds"));
+        QCOMPARE(hanging.fp.dialogs.texts().last(), QStringLiteral("Done."));
+    }
 };
 
 QTEST_MAIN(PrintRunTest)

@@ -1,5 +1,7 @@
 #include "CallWatchdog.h"
 
+#include <algorithm>
+
 CallWatchdog::CallWatchdog() : thread_([this] { watch(); }) {}
 
 CallWatchdog::~CallWatchdog() {
@@ -11,6 +13,12 @@ CallWatchdog::~CallWatchdog() {
     thread_.join();
 }
 
+namespace {
+// How often an office is asked whether it works: a call overruns within this of a whole bound without
+// work, however long the office worked before it hung.
+constexpr std::chrono::milliseconds Step{250};
+}  // namespace
+
 void CallWatchdog::watch() {
     std::unique_lock lock(mutex_);
     while (!stopping_) {
@@ -18,8 +26,8 @@ void CallWatchdog::watch() {
             changed_.wait(lock);
             continue;
         }
-        if (changed_.wait_until(lock, deadline_) == std::cv_status::no_timeout) continue;
-        if (!armed_ || std::chrono::steady_clock::now() < deadline_) continue;
+        const auto next = std::min(deadline_, std::chrono::steady_clock::now() + Step);
+        if (changed_.wait_until(lock, next) == std::cv_status::no_timeout || !armed_) continue;
         const std::function<bool()> progressed = progressed_;
         const unsigned scope = scopes_;
         lock.unlock();
@@ -30,6 +38,7 @@ void CallWatchdog::watch() {
             deadline_ = std::chrono::steady_clock::now() + bound_;
             continue;
         }
+        if (std::chrono::steady_clock::now() < deadline_) continue;
         armed_ = false;
         overran_ = acting_ = true;
         const std::function<void()> action = onOverrun_;

@@ -5,10 +5,10 @@
 #include <mutex>
 #include <thread>
 
-// Bounds the office calls of the UI thread: when a guarded call overruns its bound while the office
-// made no progress (an office that works, say rendering a long document, gets another bound), the
-// watchdog's own thread runs the overrun action (which ends the office, so that the blocked call
-// returns with an error).
+// Bounds the office calls of the UI thread: when, during a guarded call, the office has made no progress
+// for a whole bound since it last did (an office that works, say rendering a long document, is not
+// hung), the watchdog's own thread runs the overrun action (which ends the office, so that the blocked
+// call returns with an error).
 class CallWatchdog {
 public:
     CallWatchdog();
@@ -20,7 +20,7 @@ public:
     class Scope {
     public:
         // progressed() tells whether the office worked since it was last asked; it is asked once at the
-        // start, and at each bound.
+        // start, and then every quarter of a second while the call lasts.
         Scope(CallWatchdog& watchdog, std::chrono::milliseconds bound, std::function<void()> onOverrun,
               std::function<bool()> progressed);
         ~Scope();  // waits for an overrun action that is running to finish

@@ -32,7 +32,8 @@ struct ExecArguments {
     std::vector<QByteArray> storage;
     std::vector<char*> argv, envp;
 
-    explicit ExecArguments(const QStringList& args) {
+    // temporaryFolder: the office's TMPDIR.
+    ExecArguments(const QStringList& args, const QString& temporaryFolder) {
         for (const QString& a : args) storage.push_back(a.toLocal8Bit());
         const size_t argc = storage.size();
         // File names are UTF-8 to this program whatever the locale says; the office turns URLs into
@@ -42,9 +43,11 @@ struct ExecArguments {
             // The UNO bootstrap variable set for this process would misdirect another office installation.
             if (qstrncmp(*e, "URE_BOOTSTRAP=", 14) == 0) continue;
             if (!utf8 && qstrncmp(*e, "LC_ALL=", 7) == 0) continue;
+            if (qstrncmp(*e, "TMPDIR=", 7) == 0) continue;
             storage.emplace_back(*e);
         }
         if (!utf8) storage.emplace_back("LC_ALL=C.UTF-8");
+        storage.push_back("TMPDIR=" + QFile::encodeName(temporaryFolder));
         for (size_t i = 0; i < argc; ++i) argv.push_back(storage[i].data());
         argv.push_back(nullptr);
         for (size_t i = argc; i < storage.size(); ++i) envp.push_back(storage[i].data());
@@ -73,7 +76,7 @@ constexpr qsizetype MaxSocketPath = 107;
 OfficeProcess::~OfficeProcess() { removeRunFolder(); }
 
 QString OfficeProcess::pipePath() const {
-    if (runFolder_.isEmpty()) return {};
+    if (!settings_.sandboxed || runFolder_.isEmpty()) return {};
     return runFolder_ + QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::getuid()).arg(settings_.pipeName);
 }
 
@@ -110,8 +113,10 @@ void OfficeProcess::start() {
     if (settings_.sandboxed) {
         if (const QString problem = SandboxProblem(); !problem.isEmpty())
             throw RuntimeError(Err::cannotCreateObject().number, QStringLiteral("The office cannot run in its sandbox: ") + problem);
-        makeRunFolder();
     }
+    // Also an office without a sandbox keeps its temporary files (certificate databases and the like)
+    // in a folder of its own, which goes when it ends, also when the program ends at once.
+    makeRunFolder();
     QDir().mkpath(settings_.profileFolder);
     restarts_ = 0;
     spawn();
@@ -124,7 +129,7 @@ void OfficeProcess::spawn() {
     command << settings_.binary << profileArgument(settings_) << QStringLiteral("--headless") << QStringLiteral("--invisible")
             << QStringLiteral("--norestore") << QStringLiteral("--nologo") << QStringLiteral("--nodefault")
             << QStringLiteral("--nolockcheck") << QStringLiteral("--accept=pipe,name=") + settings_.pipeName + QStringLiteral(";urp;");
-    ExecArguments exec(command);
+    ExecArguments exec(command, settings_.sandboxed ? QStringLiteral("/tmp") : runFolder_ + QStringLiteral("/tmp"));
     const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0) throw RuntimeError(Err::cannotCreateObject().number, QStringLiteral("Cannot start the office"));
@@ -167,19 +172,25 @@ bool OfficeProcess::exited() {
     return true;
 }
 
-// A sandboxed office is a child of its sandbox's processes: all of them on the profile are counted.
+// A sandboxed office is a grandchild, below its sandbox's processes. It is found once among the processes
+// on the profile (every office call asks for its time), and again when it has gone.
 std::optional<long long> OfficeProcess::cpuTicks() const {
     const pid_t pid = child_;
     if (pid <= 0) return std::nullopt;
     if (!settings_.sandboxed) return ticksOf(pid);
-    std::optional<long long> sum;
+    std::lock_guard lock(officeMutex_);
+    if (office_ > 0)
+        if (const auto ticks = ticksOf(office_)) return ticks;
+    office_ = 0;
     try {
-        for (const pid_t office : officesOnProfile())
-            if (const auto ticks = ticksOf(office)) sum = sum.value_or(0) + *ticks;
+        for (const pid_t candidate : officesOnProfile()) {
+            QFile name(QStringLiteral("/proc/%1/comm").arg(candidate));
+            if (name.open(QIODevice::ReadOnly) && name.readAll().trimmed() != "bwrap") office_ = candidate;
+        }
     } catch (...) {
         return std::nullopt;  // listing processes fails only for want of memory
     }
-    return sum;
+    return office_ > 0 ? ticksOf(office_) : std::nullopt;
 }
 
 void OfficeProcess::kill() noexcept {

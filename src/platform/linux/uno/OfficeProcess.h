@@ -1,6 +1,7 @@
 #pragma once
 #include <QList>
 #include <atomic>
+#include <mutex>
 #include <chrono>
 #include <optional>
 #include <sys/types.h>
@@ -23,8 +24,8 @@ public:
     // Starts the office; throws RuntimeError when it cannot be started at all, also when it cannot be
     // sandboxed.
     void start();
-    // The sandboxed office's own folder (see SandboxPlan::runFolder), from its start until it has
-    // ended; empty without a sandbox.
+    // The office's own folder (see SandboxPlan::runFolder), from its start until it has ended; an
+    // office without a sandbox has only its temporary folder there.
     QString runFolder() const { return runFolder_; }
     // Where a sandboxed office makes its pipe; empty without a sandbox (the pipe's name finds it).
     QString pipePath() const;
@@ -51,6 +52,8 @@ private:
     const OfficeSettings settings_;  // a copy: office objects handed out may outlive the office
     bool printing_ = true;
     QString runFolder_;
+    mutable std::mutex officeMutex_;
+    mutable pid_t office_ = 0;  // a sandboxed office's own process, once found
     std::atomic<pid_t> child_{0};
     int restarts_ = 0;
     int exitCode_ = 0;

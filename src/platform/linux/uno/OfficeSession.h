@@ -92,14 +92,14 @@ auto OfficeSession::call(F&& f) -> decltype(f()) {
     try {
         if constexpr (std::is_void_v<decltype(f())>) {
             f();
-            if (scope.overran()) throw OfficeErr::timedOut(guard_.bound);
+            if (scope.overran()) throw OfficeErr::hung(guard_.bound);
         } else {
             auto result = f();
-            if (scope.overran()) throw OfficeErr::timedOut(guard_.bound);
+            if (scope.overran()) throw OfficeErr::hung(guard_.bound);
             return result;
         }
     } catch (const css::uno::Exception&) {
-        if (scope.overran()) throw OfficeErr::timedOut(guard_.bound);
+        if (scope.overran()) throw OfficeErr::hung(guard_.bound);
         throw OfficeErr::fromCaughtException();
     }
 }

@@ -67,7 +67,12 @@ QString StageDocument(const QString& runFolder, const QString& url, QString& fol
     }
     folder = runFolder + QStringLiteral("/in/") + unique();
     const QString copy = folder + QLatin1Char('/') + QFileInfo(path).fileName();
-    const bool ok = QDir().mkdir(folder) && copyTo(in, copy, O_CREAT | O_EXCL);
+    // A link to the very file the descriptor reads, where the file system allows one (it costs no new
+    // file), else a copy; the office sees it read-only either way.
+    const QByteArray fdPath = "/proc/self/fd/" + QByteArray::number(in);
+    const bool ok = QDir().mkdir(folder) &&
+                    (::linkat(AT_FDCWD, fdPath.constData(), AT_FDCWD, QFile::encodeName(copy).constData(), AT_SYMLINK_FOLLOW) == 0 ||
+                     copyTo(in, copy, O_CREAT | O_EXCL));
     const int saved = errno;
     ::close(in);
     if (!ok) {
@@ -86,20 +91,30 @@ QString StagedOutputUrl(const QString& runFolder) {
     return QUrl::fromLocalFile(runFolder + QStringLiteral("/out/") + unique()).toString(QUrl::FullyEncoded);
 }
 
-// The office is not trusted with the user's files: what it wrote is read through a descriptor of a
-// regular file that is no link, and copied into the target, so that no link or other file it may
-// have put in its place ends up in the user's folder or at the printer.
+// The office is not trusted with the user's files: only a regular file that is no link, the one it
+// wrote, becomes the target; on another file system its bytes are copied through the descriptor.
 void DeliverStagedOutput(const QString& stagedUrl, const QString& url) {
     const QByteArray staged = QFile::encodeName(QUrl(stagedUrl).toLocalFile());
     const QString target = QUrl(url).toLocalFile();
+    const QByteArray targetName = QFile::encodeName(target);
     const int in = ::open(staged.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    struct stat st {};
-    bool ok = in >= 0 && ::fstat(in, &st) == 0;
-    if (ok && !S_ISREG(st.st_mode)) {
+    struct stat written {};
+    bool ok = in >= 0 && ::fstat(in, &written) == 0;
+    if (ok && !S_ISREG(written.st_mode)) {
         ok = false;
         errno = EINVAL;
     }
-    if (ok) ok = copyTo(in, target, O_CREAT | O_TRUNC | O_NOFOLLOW);
+    if (ok && ::rename(staged.constData(), targetName.constData()) == 0) {
+        // Renamed is what the name held at that moment: it must still be the file checked above.
+        struct stat moved {};
+        ok = ::lstat(targetName.constData(), &moved) == 0 && moved.st_dev == written.st_dev && moved.st_ino == written.st_ino;
+        if (!ok) {
+            ::unlink(targetName.constData());
+            errno = EINVAL;
+        }
+    } else if (ok) {
+        ok = errno == EXDEV && copyTo(in, target, O_CREAT | O_TRUNC | O_NOFOLLOW);
+    }
     const int saved = errno;
     if (in >= 0) ::close(in);
     ::unlink(staged.constData());

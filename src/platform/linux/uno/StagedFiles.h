@@ -12,6 +12,7 @@ void ReleaseStaged(const QString& folder);
 
 // Where the office writes what becomes the file at `url`: a new name in out/.
 QString StagedOutputUrl(const QString& runFolder);
-// Copies what the office wrote into `url`'s file (replacing its content); removes the staged file in
-// any case. Throws RuntimeError when it cannot, or when the office left anything but a regular file.
+// Moves what the office wrote to `url`'s file (replacing it; copied across file systems); removes the
+// staged file in any case. Throws RuntimeError when it cannot, or when the office left anything but a
+// regular file there.
 void DeliverStagedOutput(const QString& stagedUrl, const QString& url);

@@ -32,6 +32,11 @@ RuntimeError gone(const QString& detail) {
     return {Unavailable, text};
 }
 
+RuntimeError hung(std::chrono::milliseconds bound) {
+    return {CallFailed, QStringLiteral("The office neither answered nor worked for %1 seconds and was ended.")
+                            .arg(double(bound.count()) / 1000.0)};
+}
+
 RuntimeError timedOut(std::chrono::milliseconds bound) {
     return {CallFailed, QStringLiteral("The office did not answer within %1 seconds and was ended.")
                             .arg(double(bound.count()) / 1000.0)};

@@ -13,5 +13,6 @@ constexpr int CallFailed = -2147023170;   // 0x800706BE: the call did not come b
 // The office exception being handled (call only inside a catch block).
 RuntimeError fromCaughtException();
 RuntimeError gone(const QString& detail);
-RuntimeError timedOut(std::chrono::milliseconds bound);
+RuntimeError timedOut(std::chrono::milliseconds bound);  // did not answer in time (starting)
+RuntimeError hung(std::chrono::milliseconds bound);      // neither answered nor worked for that long
 }  // namespace OfficeErr

@@ -88,7 +88,7 @@ std::shared_ptr<OfficeSession> UnoOffice::reachOffice() {
 std::shared_ptr<OfficeSession> UnoOffice::tryConnect() {
     try {
         auto session = OfficeSession::connect(settings_.pipeName, process_->pipePath(), guard());
-        if (session) session->runFolder = process_->runFolder();
+        if (session && settings_.sandboxed) session->runFolder = process_->runFolder();
         return session;
     } catch (const RuntimeError&) {
         return nullptr;
