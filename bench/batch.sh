@@ -99,7 +99,9 @@ python3 "$here/batch/make-docs.py" "$work/many" "$memory_count"
 run=$!
 : >"$work/hwm"
 while kill -0 "$run" 2>/dev/null; do
+    # The offices themselves, not the sandboxes (bwrap) whose command lines name them too.
     for pid in $(pgrep -f "soffice.bin.*$work/home" || true); do
+        [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = bwrap ] && continue
         hwm=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status" 2>/dev/null || true)
         [ -n "$hwm" ] && echo "$pid $hwm" >>"$work/hwm"
     done

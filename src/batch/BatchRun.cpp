@@ -24,9 +24,9 @@ void work(BatchPlatform& shared, RunState& state, const BatchOptions& options, c
     const std::unique_ptr<Office> office = shared.newOffice();
     if (options.unsandboxed) office->runUnsandboxed();
     LinuxFileSystem files;
-    // Only the report and a check show pages.
+    const bool countPages = options.check || !options.jsonFile.isEmpty();  // only a check and the report show them
     DocumentWork worker(shared.with(*office, files), destination, {options.copies, options.pages, options.sides},
-                        options.renewAfter, options.check || !options.jsonFile.isEmpty());
+                        options.renewAfter, countPages);
     for (int position = state.take(); position >= 0; position = state.take()) {
         const QString& path = documents[position];
         const DocumentResult result =

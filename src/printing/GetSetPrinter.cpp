@@ -7,7 +7,7 @@
 #include "app/Trap.h"
 #include "printing/Inform.h"
 #include "printing/Pause.h"
-#include "printing/PrintRun.h"
+#include "printing/RunUnderWay.h"
 
 namespace {
 const QString Combo1Key = QStringLiteral("Combo1");

@@ -14,13 +14,11 @@
 #include "printing/OutsideContent.h"
 #include "printing/Inform.h"
 #include "printing/PDFprint.h"
+#include "printing/RunUnderWay.h"
 #include "printing/Pause.h"
 #include "printing/Writer.h"
 
 namespace {
-// Runs never nest: the Printing flag turns a second start away.
-RunUnderWay* runUnderWay = nullptr;
-
 bool pdfPrinterChosen(const Form1& form) { return form.Combo1->currentText() == PdfPrinterName; }
 
 // The documents of the list are never replaced by a PDF of the run.
@@ -112,20 +110,6 @@ void printPass(Form1& form, Trap& trap, const RunUnderWay& run, int position, QS
     trap(172, [&] { WaitSeconds(p, 1); });
 }
 }  // namespace
-
-RunUnderWay::RunUnderWay(const Form1& form) : form_(form) { runUnderWay = this; }
-
-RunUnderWay::~RunUnderWay() { runUnderWay = nullptr; }
-
-void RunUnderWay::releaseDefault(Platform& platform) {
-    if (!holdsDefault) return;
-    holdsDefault = false;
-    platform.printers.releaseUserDefault();
-}
-
-RunUnderWay* RunUnderWay::on(const Form1& form) {
-    return runUnderWay && &runUnderWay->form_ == &form ? runUnderWay : nullptr;
-}
 
 // The classic address was "file:///" and the path; here the path brings its own leading '/'.
 // A path of several leading separators is the same file with one, and never a host name.

@@ -3,29 +3,7 @@
 
 #include "platform/Platform.h"
 
-class Form1;
 class QProgressBar;
-
-// A print run under way on a window. It holds the user's default printer setting from the run's start
-// until the run has put it back, so that closing the window in mid-run can put it back instead.
-class RunUnderWay {
-public:
-    explicit RunUnderWay(const Form1& form);
-    ~RunUnderWay();
-    RunUnderWay(const RunUnderWay&) = delete;
-    RunUnderWay& operator=(const RunUnderWay&) = delete;
-
-    // The run under way on form, if any.
-    static RunUnderWay* on(const Form1& form);
-
-    // Puts the user's default printer setting back (once no other run of the user switches it).
-    void releaseDefault(Platform& platform);
-
-    bool holdsDefault = false;
-
-private:
-    const Form1& form_;
-};
 
 // The address the office loads a document from: "file://" and the path, percent-encoded where a
 // URL requires it ('#', '%', '?', blanks, non-ASCII), so that every file name can be loaded.
