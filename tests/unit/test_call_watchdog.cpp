@@ -1,6 +1,6 @@
 // The watchdog that bounds office calls, on a stand-in for the office's progress: an office that works
-// is left alone however long it works, and one that stops is ended a bound after its last work, not
-// after a bound of its own on top of the one it worked in.
+// is left alone up to twenty bounds, and one that stops is ended a bound after its last work, not after
+// a bound of its own on top of the one it worked in.
 #include <QElapsedTimer>
 #include <QtTest>
 #include <atomic>
@@ -13,7 +13,8 @@ class CallWatchdogTest : public QObject {
     Q_OBJECT
 
     // Milliseconds from the call's start to its overrun; -1 when none came within `watchFor`.
-    static qint64 overrunAfter(std::chrono::milliseconds workFor, std::chrono::milliseconds watchFor) {
+    static qint64 overrunAfter(std::chrono::milliseconds workFor, std::chrono::milliseconds watchFor,
+                               std::chrono::milliseconds bound = 1s) {
         CallWatchdog watchdog;
         QElapsedTimer timer;
         timer.start();
@@ -21,7 +22,7 @@ class CallWatchdogTest : public QObject {
         qint64 lastAsked = 0;
         {
             // As the office's processor time tells it: whether it worked since it was last asked.
-            CallWatchdog::Scope call(watchdog, 1s, [&] { overrun = timer.elapsed(); }, [&] {
+            CallWatchdog::Scope call(watchdog, bound, [&] { overrun = timer.elapsed(); }, [&] {
                 const bool worked = lastAsked < workFor.count();
                 lastAsked = timer.elapsed();
                 return worked;
@@ -39,6 +40,9 @@ private slots:
         const qint64 workedFirst = overrunAfter(300ms, 4s);
         QVERIFY2(workedFirst >= 1250 && workedFirst < 1850, qPrintable(QString::number(workedFirst)));
         QCOMPARE(overrunAfter(3s, 2500ms), -1);  // working all along
+        // A document that keeps the office busy for ever: twenty bounds, then it is ended all the same.
+        const qint64 endless = overrunAfter(std::chrono::hours(1), 5s, 100ms);
+        QVERIFY2(endless >= 2000 && endless < 2600, qPrintable(QString::number(endless)));
     }
 };
 

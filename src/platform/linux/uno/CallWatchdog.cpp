@@ -17,6 +17,9 @@ namespace {
 // How often an office is asked whether it works: a call overruns within this of a whole bound without
 // work, however long the office worked before it hung.
 constexpr std::chrono::milliseconds Step{250};
+// However busy, an office gets no more than this many bounds for one call: a document that keeps it
+// working for ever (a loop in its layout) must not hold the run for ever.
+constexpr int MaxBoundsPerCall = 20;
 }  // namespace
 
 void CallWatchdog::watch() {
@@ -34,13 +37,15 @@ void CallWatchdog::watch() {
         const bool working = progressed();
         lock.lock();
         if (!armed_ || scope != scopes_) continue;
-        if (working) {
-            deadline_ = std::chrono::steady_clock::now() + bound_;
+        const auto now = std::chrono::steady_clock::now();
+        if (working && now < lastDeadline_) {
+            deadline_ = std::min(now + bound_, lastDeadline_);
             continue;
         }
-        if (std::chrono::steady_clock::now() < deadline_) continue;
+        if (!working && now < deadline_) continue;
         armed_ = false;
         overran_ = acting_ = true;
+        busyTooLong_ = working;
         const std::function<void()> action = onOverrun_;
         lock.unlock();
         try {
@@ -61,8 +66,9 @@ CallWatchdog::Scope::Scope(CallWatchdog& watchdog, std::chrono::milliseconds bou
     {
         std::lock_guard lock(watchdog_.mutex_);
         watchdog_.armed_ = true;
-        watchdog_.overran_ = false;
+        watchdog_.overran_ = watchdog_.busyTooLong_ = false;
         watchdog_.deadline_ = std::chrono::steady_clock::now() + bound;
+        watchdog_.lastDeadline_ = watchdog_.deadline_ + bound * (MaxBoundsPerCall - 1);
         watchdog_.bound_ = bound;
         ++watchdog_.scopes_;
         watchdog_.onOverrun_ = std::move(onOverrun);
@@ -76,6 +82,13 @@ CallWatchdog::Scope::~Scope() {
     watchdog_.armed_ = false;
     watchdog_.changed_.notify_all();
     watchdog_.changed_.wait(lock, [this] { return !watchdog_.acting_; });
+}
+
+std::chrono::milliseconds CallWatchdog::Scope::longest(std::chrono::milliseconds bound) { return bound * MaxBoundsPerCall; }
+
+bool CallWatchdog::Scope::busyTooLong() const {
+    std::lock_guard lock(watchdog_.mutex_);
+    return watchdog_.busyTooLong_;
 }
 
 bool CallWatchdog::Scope::overran() const {

@@ -7,7 +7,7 @@
 
 // Bounds the office calls of the UI thread: when, during a guarded call, the office has made no progress
 // for a whole bound since it last did (an office that works, say rendering a long document, is not
-// hung), the watchdog's own thread runs the overrun action (which ends the office, so that the blocked
+// hung, up to twenty bounds), the watchdog's own thread runs the overrun action (which ends the office, so that the blocked
 // call returns with an error).
 class CallWatchdog {
 public:
@@ -27,6 +27,9 @@ public:
         Scope(const Scope&) = delete;
         Scope& operator=(const Scope&) = delete;
         bool overran() const;
+        // Overran although the office worked: it worked on the call for longest(bound).
+        bool busyTooLong() const;
+        static std::chrono::milliseconds longest(std::chrono::milliseconds bound);
 
     private:
         CallWatchdog& watchdog_;
@@ -37,8 +40,8 @@ private:
 
     std::mutex mutex_;
     std::condition_variable changed_;
-    bool armed_ = false, overran_ = false, acting_ = false, stopping_ = false;
-    std::chrono::steady_clock::time_point deadline_;
+    bool armed_ = false, overran_ = false, busyTooLong_ = false, acting_ = false, stopping_ = false;
+    std::chrono::steady_clock::time_point deadline_, lastDeadline_;  // the next check's; the call's very last
     std::chrono::milliseconds bound_{};
     unsigned scopes_ = 0;  // tells a scope that began while progress was asked from the one asked about
     std::function<void()> onOverrun_;

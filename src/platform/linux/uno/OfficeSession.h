@@ -60,6 +60,9 @@ public:
 
 private:
     OfficeSession(css::uno::Reference<css::bridge::XBridge> bridge, Guard guard);
+    RuntimeError overrun(const CallWatchdog::Scope& scope) const {
+        return scope.busyTooLong() ? OfficeErr::busyTooLong(CallWatchdog::Scope::longest(guard_.bound)) : OfficeErr::hung(guard_.bound);
+    }
 
     Guard guard_;
     std::mutex mutex_;
@@ -92,14 +95,14 @@ auto OfficeSession::call(F&& f) -> decltype(f()) {
     try {
         if constexpr (std::is_void_v<decltype(f())>) {
             f();
-            if (scope.overran()) throw OfficeErr::hung(guard_.bound);
+            if (scope.overran()) throw overrun(scope);
         } else {
             auto result = f();
-            if (scope.overran()) throw OfficeErr::hung(guard_.bound);
+            if (scope.overran()) throw overrun(scope);
             return result;
         }
     } catch (const css::uno::Exception&) {
-        if (scope.overran()) throw OfficeErr::hung(guard_.bound);
+        if (scope.overran()) throw overrun(scope);
         throw OfficeErr::fromCaughtException();
     }
 }

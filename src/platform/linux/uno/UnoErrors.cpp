@@ -37,6 +37,11 @@ RuntimeError hung(std::chrono::milliseconds bound) {
                             .arg(double(bound.count()) / 1000.0)};
 }
 
+RuntimeError busyTooLong(std::chrono::milliseconds longest) {
+    return {CallFailed, QStringLiteral("The office worked on one call for %1 seconds without finishing and was ended.")
+                            .arg(double(longest.count()) / 1000.0)};
+}
+
 RuntimeError timedOut(std::chrono::milliseconds bound) {
     return {CallFailed, QStringLiteral("The office did not answer within %1 seconds and was ended.")
                             .arg(double(bound.count()) / 1000.0)};

@@ -15,4 +15,5 @@ RuntimeError fromCaughtException();
 RuntimeError gone(const QString& detail);
 RuntimeError timedOut(std::chrono::milliseconds bound);  // did not answer in time (starting)
 RuntimeError hung(std::chrono::milliseconds bound);      // neither answered nor worked for that long
+RuntimeError busyTooLong(std::chrono::milliseconds longest);  // worked on one call for that long
 }  // namespace OfficeErr
