@@ -22,6 +22,7 @@
 
 #include "app/Form1.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/ProgramFolder.h"
 #include "platform/linux/OfficeLoader.h"
 #include "OfficePass.h"
 

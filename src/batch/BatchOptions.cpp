@@ -16,7 +16,7 @@ constexpr int MaxJobs = 64;  // as many office profiles as a user can have at on
 ParsedCommandLine fault(const QString& message) { return {std::nullopt, message, 2}; }
 
 // A whole number from `low` to `high`, or nothing.
-std::optional<int> number(const QString& text, int low, int high) {
+std::optional<int> wholeNumber(const QString& text, int low, int high) {
     bool ok = false;
     const int value = text.toInt(&ok);
     if (!ok || value < low || value > high) return std::nullopt;
@@ -59,40 +59,119 @@ std::optional<QStringList> ReadPathList(const QString& file) {
     return paths;
 }
 
-ParsedCommandLine ParseCommandLine(const QStringList& arguments,
-                                   const std::function<std::optional<QStringList>(const QString&)>& readList) {
+namespace {
+// The command's options as the parser knows them.
+struct Options {
+    QCommandLineOption printer{QStringLiteral("printer"),
+                               QStringLiteral("Print on NAME: a queue, its description or a class. Default: your default printer."),
+                               QStringLiteral("NAME")};
+    QCommandLineOption pdf{QStringLiteral("pdf"), QStringLiteral("Write one PDF per document into DIR instead of printing."),
+                           QStringLiteral("DIR")};
+    QCommandLineOption extension{QStringLiteral("extension"),
+                                 QStringLiteral("Extension of the files a folder contributes; * for all files. Default: odt."),
+                                 QStringLiteral("EXT"), QStringLiteral("odt")};
+    QCommandLineOption from{QStringLiteral("from"), QStringLiteral("Read paths from FILE, one a line; - for standard input."),
+                            QStringLiteral("FILE")};
+    QCommandLineOption copies{QStringLiteral("copies"), QStringLiteral("Print N copies of each document."), QStringLiteral("N")};
+    QCommandLineOption pages{QStringLiteral("pages"), QStringLiteral("Print only these pages, e.g. 1-3,5."), QStringLiteral("RANGE")};
+    QCommandLineOption sides{QStringLiteral("sides"), QStringLiteral("one-sided, two-sided-long-edge or two-sided-short-edge."),
+                             QStringLiteral("SIDES")};
+    QCommandLineOption jobs{QStringLiteral("jobs"), QStringLiteral("Use N offices at once. Default: one per processor core."),
+                            QStringLiteral("N")};
+    QCommandLineOption renew{QStringLiteral("renew-after"), QStringLiteral("Start a fresh office after every N documents."),
+                             QStringLiteral("N")};
+    QCommandLineOption json{QStringLiteral("json"), QStringLiteral("Write a report of every document to FILE; - for standard output."),
+                            QStringLiteral("FILE")};
+    QCommandLineOption check{QStringLiteral("check"),
+                             QStringLiteral("Print nothing: load each document as for printing and report its pages, password\n"
+                                            "protection, outside content and macros, and the fonts it asks for that are missing.")};
+    QCommandLineOption unsandboxed{
+        QStringLiteral("unsandboxed"),
+        QStringLiteral("UNSAFE: run the office without its sandbox, where documents can make it reach the network\n"
+                       "and copy any file you can read into what it prints. Only for documents you trust.")};
+
+    QList<QCommandLineOption> all() const {
+        return {printer, pdf, extension, from, copies, pages, sides, jobs, renew, json, check, unsandboxed};
+    }
+    // Those that take a value once at most.
+    QList<QCommandLineOption> single() const { return {printer, pdf, extension, copies, pages, sides, jobs, renew, json}; }
+};
+
+// What reading one part of the command line found wrong, if anything.
+using Fault = std::optional<QString>;
+using ReadList = std::function<std::optional<QStringList>(const QString&)>;
+
+Fault readPaths(const QCommandLineParser& parser, const Options& opt, const ReadList& readList, BatchOptions& o) {
+    o.paths = parser.positionalArguments();
+    for (const QString& list : parser.values(opt.from)) {
+        const auto lines = readList(list);
+        if (!lines) return QStringLiteral("--from: cannot read the list \"%1\".").arg(list);
+        o.paths += *lines;
+    }
+    if (o.paths.isEmpty()) return QStringLiteral("No documents given: name at least one PATH, or --from FILE.");
+    o.extension = parser.value(opt.extension);
+    if (o.extension.isEmpty() || o.extension.contains(QLatin1Char('/')))
+        return QStringLiteral("--extension: \"%1\" is no extension (a name ending such as odt, or *).").arg(o.extension);
+    return {};
+}
+
+// Where the documents go (a printer, PDFs, nowhere for a check), the report, and the office's sandbox.
+Fault readDestination(const QCommandLineParser& parser, const Options& opt, BatchOptions& o) {
+    o.printer = parser.value(opt.printer);
+    o.pdfFolder = parser.value(opt.pdf);
+    o.jsonFile = parser.value(opt.json);
+    if (parser.isSet(opt.pdf) && o.pdfFolder.isEmpty()) return QStringLiteral("--pdf: the folder is empty.");
+    if (parser.isSet(opt.json) && o.jsonFile.isEmpty()) return QStringLiteral("--json: the file name is empty.");
+    const bool paper = parser.isSet(opt.printer) || parser.isSet(opt.copies) || parser.isSet(opt.pages) || parser.isSet(opt.sides);
+    if (parser.isSet(opt.pdf) && paper)
+        return QStringLiteral("--pdf writes files: --printer, --copies, --pages and --sides are for paper.");
+    o.check = parser.isSet(opt.check);
+    if (o.check && (paper || parser.isSet(opt.pdf)))
+        return QStringLiteral("--check prints nothing: --pdf, --printer, --copies, --pages and --sides are for printing.");
+    o.unsandboxed = parser.isSet(opt.unsandboxed);
+    return {};
+}
+
+Fault readPrintOptions(const QCommandLineParser& parser, const Options& opt, BatchOptions& o) {
+    if (parser.isSet(opt.copies)) {
+        const auto n = wholeNumber(parser.value(opt.copies), 1, MaxCopies);
+        if (!n) return QStringLiteral("--copies: \"%1\" is not a number from 1 to %2.").arg(parser.value(opt.copies)).arg(MaxCopies);
+        o.copies = *n;
+    }
+    if (parser.isSet(opt.pages)) {
+        o.pages = parser.value(opt.pages).remove(QLatin1Char(' '));
+        if (!isPageRange(o.pages))
+            return QStringLiteral("--pages: \"%1\" is no page range (such as 2, 1-3 or 1-3,5).").arg(parser.value(opt.pages));
+    }
+    if (parser.isSet(opt.sides)) {
+        o.sides = parser.value(opt.sides);
+        if (!Sides.contains(o.sides)) return QStringLiteral("--sides: \"%1\" is none of %2.").arg(o.sides, Sides.join(QStringLiteral(", ")));
+    }
+    return {};
+}
+
+Fault readOffices(const QCommandLineParser& parser, const Options& opt, BatchOptions& o) {
+    if (parser.isSet(opt.jobs)) {
+        const auto n = wholeNumber(parser.value(opt.jobs), 1, MaxJobs);
+        if (!n) return QStringLiteral("--jobs: \"%1\" is not a number from 1 to %2.").arg(parser.value(opt.jobs)).arg(MaxJobs);
+        o.jobs = *n;
+    }
+    if (parser.isSet(opt.renew)) {
+        const auto n = wholeNumber(parser.value(opt.renew), 1, 1000000);
+        if (!n) return QStringLiteral("--renew-after: \"%1\" is not a positive number.").arg(parser.value(opt.renew));
+        o.renewAfter = *n;
+    }
+    return {};
+}
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(const QStringList& arguments, const ReadList& readList) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Prints Writer documents through the office suite, each job confirmed by the printing system,\n"
                        "or writes one PDF file per document."));
-    const QCommandLineOption printer(QStringLiteral("printer"),
-                                     QStringLiteral("Print on NAME: a queue, its description or a class. Default: your default printer."),
-                                     QStringLiteral("NAME"));
-    const QCommandLineOption pdf(QStringLiteral("pdf"), QStringLiteral("Write one PDF per document into DIR instead of printing."),
-                                 QStringLiteral("DIR"));
-    const QCommandLineOption extension(QStringLiteral("extension"),
-                                       QStringLiteral("Extension of the files a folder contributes; * for all files. Default: odt."),
-                                       QStringLiteral("EXT"), QStringLiteral("odt"));
-    const QCommandLineOption from(QStringLiteral("from"), QStringLiteral("Read paths from FILE, one a line; - for standard input."),
-                                  QStringLiteral("FILE"));
-    const QCommandLineOption copies(QStringLiteral("copies"), QStringLiteral("Print N copies of each document."), QStringLiteral("N"));
-    const QCommandLineOption pages(QStringLiteral("pages"), QStringLiteral("Print only these pages, e.g. 1-3,5."), QStringLiteral("RANGE"));
-    const QCommandLineOption sides(QStringLiteral("sides"), QStringLiteral("one-sided, two-sided-long-edge or two-sided-short-edge."),
-                                   QStringLiteral("SIDES"));
-    const QCommandLineOption jobs(QStringLiteral("jobs"), QStringLiteral("Use N offices at once. Default: one per processor core."),
-                                  QStringLiteral("N"));
-    const QCommandLineOption renew(QStringLiteral("renew-after"), QStringLiteral("Start a fresh office after every N documents."),
-                                   QStringLiteral("N"));
-    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Write a report of every document to FILE; - for standard output."),
-                                  QStringLiteral("FILE"));
-    const QCommandLineOption check(QStringLiteral("check"),
-                                   QStringLiteral("Print nothing: load each document as for printing and report its pages, password\n"
-                                                  "protection, outside content and macros, and the fonts it asks for that are missing."));
-    const QCommandLineOption unsandboxed(
-        QStringLiteral("unsandboxed"),
-        QStringLiteral("UNSAFE: run the office without its sandbox, where documents can make it reach the network\n"
-                       "and copy any file you can read into what it prints. Only for documents you trust."));
-    parser.addOptions({printer, pdf, extension, from, copies, pages, sides, jobs, renew, json, check, unsandboxed});
+    const Options opt;
+    parser.addOptions(opt.all());
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("Documents and folders, printed in this order."),
@@ -102,57 +181,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments,
     if (parser.isSet(help)) return {std::nullopt, usage(parser), 0};
     if (parser.isSet(version))
         return {std::nullopt, QCoreApplication::applicationName() + QLatin1Char(' ') + QCoreApplication::applicationVersion() + QLatin1Char('\n'), 0};
-
-    BatchOptions o;
-    for (const QCommandLineOption& single : {printer, pdf, extension, copies, pages, sides, jobs, renew, json})
+    for (const QCommandLineOption& single : opt.single())
         if (parser.values(single).size() > 1)
             return fault(QStringLiteral("--%1 is given more than once.").arg(single.names().first()));
-    o.paths = parser.positionalArguments();
-    for (const QString& list : parser.values(from)) {
-        const auto lines = readList(list);
-        if (!lines) return fault(QStringLiteral("--from: cannot read the list \"%1\".").arg(list));
-        o.paths += *lines;
-    }
-    if (o.paths.isEmpty()) return fault(QStringLiteral("No documents given: name at least one PATH, or --from FILE."));
-    o.extension = parser.value(extension);
-    if (o.extension.isEmpty() || o.extension.contains(QLatin1Char('/')))
-        return fault(QStringLiteral("--extension: \"%1\" is no extension (a name ending such as odt, or *).").arg(o.extension));
-    o.printer = parser.value(printer);
-    o.pdfFolder = parser.value(pdf);
-    o.jsonFile = parser.value(json);
-    if (parser.isSet(pdf) && o.pdfFolder.isEmpty()) return fault(QStringLiteral("--pdf: the folder is empty."));
-    if (parser.isSet(json) && o.jsonFile.isEmpty()) return fault(QStringLiteral("--json: the file name is empty."));
-    const bool paper = parser.isSet(printer) || parser.isSet(copies) || parser.isSet(pages) || parser.isSet(sides);
-    if (parser.isSet(pdf) && paper)
-        return fault(QStringLiteral("--pdf writes files: --printer, --copies, --pages and --sides are for paper."));
-    o.check = parser.isSet(check);
-    if (o.check && (paper || parser.isSet(pdf)))
-        return fault(QStringLiteral("--check prints nothing: --pdf, --printer, --copies, --pages and --sides are for printing."));
-    o.unsandboxed = parser.isSet(unsandboxed);
-    if (parser.isSet(copies)) {
-        const auto n = number(parser.value(copies), 1, MaxCopies);
-        if (!n) return fault(QStringLiteral("--copies: \"%1\" is not a number from 1 to %2.").arg(parser.value(copies)).arg(MaxCopies));
-        o.copies = *n;
-    }
-    if (parser.isSet(pages)) {
-        o.pages = parser.value(pages).remove(QLatin1Char(' '));
-        if (!isPageRange(o.pages))
-            return fault(QStringLiteral("--pages: \"%1\" is no page range (such as 2, 1-3 or 1-3,5).").arg(parser.value(pages)));
-    }
-    if (parser.isSet(sides)) {
-        o.sides = parser.value(sides);
-        if (!Sides.contains(o.sides))
-            return fault(QStringLiteral("--sides: \"%1\" is none of %2.").arg(o.sides, Sides.join(QStringLiteral(", "))));
-    }
-    if (parser.isSet(jobs)) {
-        const auto n = number(parser.value(jobs), 1, MaxJobs);
-        if (!n) return fault(QStringLiteral("--jobs: \"%1\" is not a number from 1 to %2.").arg(parser.value(jobs)).arg(MaxJobs));
-        o.jobs = *n;
-    }
-    if (parser.isSet(renew)) {
-        const auto n = number(parser.value(renew), 1, 1000000);
-        if (!n) return fault(QStringLiteral("--renew-after: \"%1\" is not a positive number.").arg(parser.value(renew)));
-        o.renewAfter = *n;
-    }
+    BatchOptions o;
+    if (const Fault f = readPaths(parser, opt, readList, o)) return fault(*f);
+    if (const Fault f = readDestination(parser, opt, o)) return fault(*f);
+    if (const Fault f = readPrintOptions(parser, opt, o)) return fault(*f);
+    if (const Fault f = readOffices(parser, opt, o)) return fault(*f);
     return {o, {}, 0};
 }

@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/DesktopFolder.h"
+#include "platform/linux/ProgramFolder.h"
 #include "platform/linux/OfficeLoader.h"
 
 Answer ConsoleDialogs::messageBox(QWidget*, const MessageBoxRequest& request) {
@@ -11,6 +12,8 @@ Answer ConsoleDialogs::messageBox(QWidget*, const MessageBoxRequest& request) {
     std::fprintf(stderr, "%s: %s\n", qUtf8Printable(request.caption), qUtf8Printable(text));
     return request.buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
 }
+
+QString ConsoleShell::desktopFolder() { return DesktopFolder(); }
 
 std::unique_ptr<Office> BatchPlatform::newOffice() const { return LoadOffice(ProgramFolder()); }
 

@@ -7,7 +7,7 @@
 #include "platform/linux/LinuxRegistry.h"
 #include "platform/linux/LinuxRuntime.h"
 #include "platform/linux/LinuxSettings.h"
-#include "platform/linux/LinuxShell.h"
+#include "platform/linux/OfficeLoader.h"
 
 // The command has no windows: what the shared code would show in a box goes to standard error, and
 // questions get no answer.
@@ -17,6 +17,14 @@ public:
     QString inputBox(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QString showOpen(QWidget*, const OpenFileRequest&) override { return {}; }
     QString browseForFolder(QWidget*, const QString&, const QString&) override { return {}; }
+};
+
+// Nor does it open anything on a desktop.
+class ConsoleShell : public Shell {
+public:
+    void execute(QWidget*, const QString&, const QString&, int) override {}
+    void changeNotify(long, unsigned) override {}
+    QString desktopFolder() override;
 };
 
 // This machine's platform for the command: the parts without state are shared by all its offices;
@@ -30,19 +38,12 @@ public:
     Platform withoutOffice() { return with(noOffice_, files_); }
 
 private:
-    class NoOffice : public Office {
-    public:
-        std::shared_ptr<OfficeObject> createServiceManager() override { throw Err::cannotCreateObject(); }
-        void setTargetQueue(const QString&) override {}
-        void exportOnly() override {}
-        void shutdown() override {}
-    };
-    NoOffice noOffice_;
+    UnreachableOffice noOffice_;
     ConsoleDialogs dialogs_;
     LinuxSettings settings_;
     LinuxRegistry registry_;
     CupsPrinters printers_;
-    LinuxShell shell_;
+    ConsoleShell shell_;
     LinuxFileSystem files_;
     LinuxRuntime runtime_;
 };

@@ -10,7 +10,6 @@
 
 #include "batch/FontCheck.h"
 #include "doclist/PathHelpers.h"
-#include "printing/PrintRun.h"
 #include "printing/Writer.h"
 
 namespace {

@@ -18,14 +18,6 @@ QString BrowseForFolder(Platform& platform, QWidget* owner, const QString& title
     return platform.dialogs.browseForFolder(owner, title, initial);
 }
 
-bool HasUnsafeChars(const QString& name) {
-    for (const QChar c : name) {
-        const char16_t code = c.unicode();
-        if (code < 0x20 || (code >= 0x7F && code <= 0x9F) || c == QChar::ReplacementCharacter) return true;
-    }
-    return false;
-}
-
 void AddFolderFiles(Trap& trap, ListView* list, const ScannedFolders& scanned) {
     for (qsizetype i = 0; i < scanned.size(); ++i) {  // [118]
         QString folder = scanned.folder(i);

@@ -139,6 +139,14 @@ void ScannedFolders::addFile(const FolderListing::File& file) {
     folders_.last().filesTo = files_.size();
 }
 
+bool HasUnsafeChars(const QString& name) {
+    for (const QChar c : name) {
+        const char16_t code = c.unicode();
+        if (code < 0x20 || (code >= 0x7F && code <= 0x9F) || c == QChar::ReplacementCharacter) return true;
+    }
+    return false;
+}
+
 ScannedFolders GetSubDirectories2016(Platform& platform, const QStringList& folders, const QString& pattern) {
     return FolderScan(platform, pattern).run(folders);
 }

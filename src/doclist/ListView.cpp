@@ -172,3 +172,9 @@ void ListView::keyPressEvent(QKeyEvent* event) {
     emit KeyDown(event->key(), event->modifiers());
     QTreeView::keyPressEvent(event);
 }
+
+bool ListContains(const ListView* list, const QString& text) {
+    for (int i = 1; i <= list->count(); ++i)
+        if (list->entryText(i) == text) return true;
+    return false;
+}

@@ -66,3 +66,5 @@ private:
 // The one way to add a document: a new last entry with this text and nothing else; the list
 // neither selects nor scrolls to it.
 void AppendEntry(ListView* list, const QString& text);
+// True when some entry's text equals text exactly (a path helper of the list's).
+bool ListContains(const ListView* list, const QString& text);

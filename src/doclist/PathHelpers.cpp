@@ -1,6 +1,5 @@
 #include "PathHelpers.h"
 
-#include "doclist/ListView.h"
 #include "platform/RuntimeError.h"
 
 namespace {
@@ -54,8 +53,3 @@ QString RemoveExtension(const QString& path) {
     return dot >= 1 ? path.left(dot) : path;
 }
 
-bool ListContains(const ListView* list, const QString& text) {
-    for (int i = 1; i <= list->count(); ++i)
-        if (list->entryText(i) == text) return true;
-    return false;
-}

@@ -4,8 +4,6 @@
 
 #include "platform/FileSystem.h"
 
-class ListView;
-
 // Path helpers shared by the ways of adding, the print run and the PDF output.
 // On this platform the separator is '/', and every rule about '\' applies to '/'.
 
@@ -22,5 +20,3 @@ QStringList ListFolderFiles(FileSystem& files, QString folder, const QString& pa
 QString GetFileName(const QString& path);
 // The text before the last '.', unless that '.' is the first character or absent.
 QString RemoveExtension(const QString& path);
-// True when some entry's text equals text exactly.
-bool ListContains(const ListView* list, const QString& text);

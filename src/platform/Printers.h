@@ -1,53 +1,7 @@
 #pragma once
-#include <QList>
-#include <QStringList>
+#include "DefaultPrinterSetting.h"
+#include "PrintQueues.h"
 
-// One print job as the printing system keeps it.
-struct PrintJob {
-    enum class State { Pending, Held, Processing, Stopped, Cancelled, Aborted, Completed };
-    int id = 0;
-    QString printer;  // the printer's name, as installedPrinters() gives it
-    State state = State::Pending;
-    QString reason;   // the printing system's last words on the job
-    bool finished() const { return state >= State::Cancelled; }
-};
-
-// The system's printers as the user sees them, by name.
-class Printers {
-public:
-    virtual ~Printers() = default;
-    // Names of the installed printers, in the platform's order. Throws RuntimeError when unreachable.
-    virtual QStringList installedPrinters() = 0;
-    // The user's default printer's name; the empty text when none is the default.
-    // Throws RuntimeError when the printing system cannot be asked.
-    virtual QString defaultPrinter() = 0;
-    // Makes the named printer the user's default; the empty text removes the user's default.
-    // Throws RuntimeError on failure (unknown printer, printing system unreachable).
-    virtual void setDefaultPrinter(const QString& name) = 0;
-    // The default printer is the user's, shared with every other program and window of the user. The
-    // first of this user's runs that switch it keeps the user's own setting exactly as it was (a
-    // queue, an instance of one, or none of the user's own); the last one to end puts it back.
-    // Throws RuntimeError when the setting cannot be read or kept.
-    virtual void holdUserDefault() = 0;
-    virtual void releaseUserDefault() = 0;
-
-    // The queue behind a printer name, as the office names printers. Throws RuntimeError when the
-    // printer is not installed (any more).
-    virtual QString queueOf(const QString& name) = 0;
-    // Why the printer does not take or print jobs now (it rejects them, is stopped, or is gone), in the
-    // printing system's words; the empty text when it takes and prints them.
-    virtual QString refusal(const QString& name) = 0;
-    // The id of this user's newest job, 0 when there is none: jobs sent later have higher ids.
-    virtual int newestJobId() = 0;
-    // This user's jobs with an id above `after`, oldest first.
-    virtual QList<PrintJob> jobsAfter(int after) = 0;
-    // One job of this user's. Throws RuntimeError when the printing system does not know it.
-    virtual PrintJob job(int id) = 0;
-    // Hands a PDF file to the queue as one job of this user's, titled `title`, in `copies` copies and on
-    // `sides` ("one-sided", "two-sided-long-edge", "two-sided-short-edge"; the empty text: the printer's
-    // own). Returns the job as the printing system took it, its printer left empty; a job that waits has
-    // its printer's refusal() as its reason. Throws RuntimeError with the printing system's words when it
-    // does not take the job.
-    virtual PrintJob sendPdf(const QString& queue, const QString& file, const QString& title, int copies,
-                             const QString& sides) = 0;
-};
+// The system's printers as the user sees them, by name: their queues and jobs, which printing needs,
+// and the user's default printer, which only the window's run switches.
+class Printers : public PrintQueues, public DefaultPrinterSetting {};

@@ -1,7 +1,6 @@
 #include "PrintRun.h"
 
 #include <QSet>
-#include <QUrl>
 #include <cmath>
 #include <optional>
 
@@ -110,14 +109,6 @@ void printPass(Form1& form, Trap& trap, const RunUnderWay& run, int position, QS
     trap(172, [&] { WaitSeconds(p, 1); });
 }
 }  // namespace
-
-// The classic address was "file:///" and the path; here the path brings its own leading '/'.
-// A path of several leading separators is the same file with one, and never a host name.
-QString FileUrl(const QString& path) {
-    qsizetype start = 0;
-    while (start < path.size() && path[start] == QLatin1Char('/')) ++start;
-    return QUrl::fromLocalFile(QLatin1Char('/') + path.mid(start)).toString(QUrl::FullyEncoded);
-}
 
 // A word joiner after the '%' keeps the bar from reading a placeholder and shows nothing itself.
 void SetProgressText(QProgressBar* bar, const QString& text) {

@@ -11,3 +11,7 @@ OfficeObject& Use(const std::shared_ptr<OfficeObject>& object);
 
 // A com.sun.star.beans.PropertyValue, built by a service manager of its own.
 PropertyValue NewPropertyValue(Platform& platform, const QString& name, const QVariant& value);
+
+// The address the office loads a document from: "file://" and the path, percent-encoded where a
+// URL requires it ('#', '%', '?', blanks, non-ASCII), so that every file name can be loaded.
+QString FileUrl(const QString& path);

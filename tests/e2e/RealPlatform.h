@@ -37,6 +37,14 @@ struct RealPlatform {
     ~RealPlatform() { office->shutdown(); }
 };
 
+// Why this machine cannot run a test that prints through the real office on a private scheduler; the
+// empty text when it can.
+inline QString WhyNoPrivatePrinting() {
+    if (const QString why = PrivateCupsd::unavailableReason(); !why.isEmpty()) return why;
+    if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) return QStringLiteral("LibreOffice is not installed");
+    return {};
+}
+
 // A HOME of the test's own, so the real settings, registry and office profile stay untouched.
 class PrivateHome {
 public:

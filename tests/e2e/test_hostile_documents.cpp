@@ -137,8 +137,7 @@ class HostileDocumentsTest : public QObject {
 private slots:
     void initTestCase() {
         home.emplace();
-        if (!PrivateCupsd::unavailableReason().isEmpty()) QSKIP(qPrintable(PrivateCupsd::unavailableReason()));
-        if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) QSKIP("LibreOffice is not installed");
+        if (const QString why = WhyNoPrivatePrinting(); !why.isEmpty()) QSKIP(qPrintable(why));
         cups = std::make_unique<PrivateCupsd>();
         QVERIFY(cups->started());
         server = std::make_unique<LoopbackServer>(hostile::servedPicture());

@@ -42,8 +42,7 @@ private slots:
     void initTestCase() {
         if (qEnvironmentVariableIsSet(SecondWindowVariable)) return;  // the parent's scheduler and home
         home.emplace();
-        if (!PrivateCupsd::unavailableReason().isEmpty()) QSKIP(qPrintable(PrivateCupsd::unavailableReason()));
-        if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) QSKIP("LibreOffice is not installed");
+        if (const QString why = WhyNoPrivatePrinting(); !why.isEmpty()) QSKIP(qPrintable(why));
         cups = std::make_unique<PrivateCupsd>();
         QVERIFY(cups->started());
         QVERIFY(cups->addQueue(QStringLiteral("Gamma")));

@@ -26,8 +26,7 @@ class PrintRunTest : public QObject {
 
 private slots:
     void initTestCase() {
-        if (!PrivateCupsd::unavailableReason().isEmpty()) QSKIP(qPrintable(PrivateCupsd::unavailableReason()));
-        if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) QSKIP("LibreOffice is not installed");
+        if (const QString why = WhyNoPrivatePrinting(); !why.isEmpty()) QSKIP(qPrintable(why));
         cups = std::make_unique<PrivateCupsd>();
         QVERIFY(cups->started());
         qputenv("QUORVANE_OFFICE_TIMEOUT", "20");

@@ -1,16 +1,7 @@
 #include "LinuxPlatform.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-
 #include "OfficeLoader.h"
-
-QString ProgramFolder() {
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    const QString installed = QDir::cleanPath(exeDir + QStringLiteral("/../") + QStringLiteral(QUORVANE_INSTALL_PROGRAM_DIR));
-    return QFileInfo(installed).isDir() ? installed : exeDir;
-}
+#include "ProgramFolder.h"
 
 LinuxPlatform::LinuxPlatform()
     : office_(LoadOffice(ProgramFolder())),

@@ -28,6 +28,3 @@ private:
     Platform platform_;
 };
 
-// The folder of the optional files: <prefix>/share/quorvane for an installed program,
-// else the executable's own folder.
-QString ProgramFolder();

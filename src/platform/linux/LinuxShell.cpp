@@ -1,10 +1,9 @@
 #include "LinuxShell.h"
 
 #include <QDesktopServices>
-#include <QStandardPaths>
 #include <QUrl>
 
-#include "platform/RuntimeError.h"
+#include "DesktopFolder.h"
 
 void LinuxShell::execute(QWidget*, const QString& file, const QString&, int) {
     QString target = file;
@@ -16,8 +15,4 @@ void LinuxShell::execute(QWidget*, const QString& file, const QString&, int) {
 
 void LinuxShell::changeNotify(long, unsigned) {}
 
-QString LinuxShell::desktopFolder() {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    if (folder.isEmpty()) throw Err::pathNotFound();
-    return folder;
-}
+QString LinuxShell::desktopFolder() { return DesktopFolder(); }

@@ -6,14 +6,6 @@
 #include <QLibrary>
 
 namespace {
-class UnreachableOffice : public Office {
-public:
-    std::shared_ptr<OfficeObject> createServiceManager() override { throw Err::cannotCreateObject(); }
-    void setTargetQueue(const QString&) override {}
-    void exportOnly() override {}
-    void shutdown() override {}
-};
-
 const QString PluginFileName = QStringLiteral("quorvane_uno.so");
 
 // Beside the executable in the build tree; <prefix>/<libdir>/quorvane when installed.
