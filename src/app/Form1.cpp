@@ -5,12 +5,12 @@
 #include <QHeaderView>
 #include <QScreen>
 
-#include "app/AppTitle.h"
+#include "runtime/AppTitle.h"
 #include "app/OfficeCheck.h"
-#include "app/PathExists.h"
+#include "runtime/PathExists.h"
 #include "app/Samples.h"
-#include "app/Settings.h"
-#include "app/Trap.h"
+#include "runtime/Settings.h"
+#include "runtime/Trap.h"
 #include "printing/GetSetPrinter.h"
 #include "printing/PDFprint.h"
 

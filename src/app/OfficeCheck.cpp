@@ -1,8 +1,8 @@
 #include "OfficeCheck.h"
 
-#include "app/AppTitle.h"
+#include "runtime/AppTitle.h"
 #include "app/Form1.h"
-#include "app/Trap.h"
+#include "runtime/Trap.h"
 
 namespace {
 QString officeMissingText() {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/Settings.h"
+#include "runtime/Settings.h"
 
 void ChooseOfficeSandbox(Platform& platform, const QString& problem) {
     if (GetSetting(platform.settings, UnsafeOfficeSetting) == QStringLiteral("1")) {

@@ -2,13 +2,13 @@
 
 #include <QByteArray>
 
-#include "app/AppTitle.h"
+#include "runtime/AppTitle.h"
 #include "app/Form1.h"
-#include "app/PathExists.h"
-#include "app/Settings.h"
-#include "app/Trap.h"
+#include "runtime/PathExists.h"
+#include "runtime/Settings.h"
+#include "runtime/Trap.h"
 #include "doclist/ListView.h"
-#include "doclist/PathHelpers.h"
+#include "engine/PathHelpers.h"
 
 namespace {
 const QString SnapshotKey = QStringLiteral("Snapshot");

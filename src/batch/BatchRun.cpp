@@ -11,10 +11,10 @@
 
 #include "batch/Interrupt.h"
 #include "batch/RunState.h"
-#include "doclist/FolderDocuments.h"
-#include "doclist/PathHelpers.h"
+#include "engine/FolderDocuments.h"
+#include "engine/PathHelpers.h"
 #include "platform/linux/OfficeSandbox.h"
-#include "printing/PdfNames.h"
+#include "engine/PdfNames.h"
 
 namespace {
 // One office: a thread of its own that creates the office, works on documents until none are left,

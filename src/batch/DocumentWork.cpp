@@ -9,8 +9,8 @@
 #include <sys/stat.h>
 
 #include "batch/FontCheck.h"
-#include "doclist/PathHelpers.h"
-#include "printing/Writer.h"
+#include "engine/PathHelpers.h"
+#include "engine/Writer.h"
 
 namespace {
 const QString PdfExportFilter = QStringLiteral("writer_pdf_Export");

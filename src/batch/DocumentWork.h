@@ -6,7 +6,7 @@
 #include "batch/PendingFiles.h"
 #include "batch/Report.h"
 #include "platform/Platform.h"
-#include "printing/ConfirmJob.h"
+#include "engine/ConfirmJob.h"
 
 // Where the run's documents go: a printer (its name as the printing system shows it, and its queue),
 // or PDF files.

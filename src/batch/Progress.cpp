@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "doclist/PathHelpers.h"
-#include "printing/OutsideContent.h"
+#include "engine/PathHelpers.h"
+#include "engine/OutsideContent.h"
 
 namespace {
 QString duration(double seconds) {

@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-#include "printing/DocumentInspection.h"
+#include "engine/DocumentInspection.h"
 
 // What became of one document of the run.
 struct DocumentResult {

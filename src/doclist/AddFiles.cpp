@@ -1,8 +1,8 @@
-#include "app/AppTitle.h"
+#include "runtime/AppTitle.h"
 #include "app/Form1.h"
-#include "app/Trap.h"
+#include "runtime/Trap.h"
 #include "doclist/ListView.h"
-#include "doclist/PathHelpers.h"
+#include "engine/PathHelpers.h"
 
 namespace {
 // Multiple selection 512, explorer style 524288, long names 2097152, read-only box checked 1.

@@ -2,12 +2,12 @@
 
 #include <QStringBuilder>
 
-#include "app/AppTitle.h"
+#include "runtime/AppTitle.h"
 #include "app/Form1.h"
-#include "app/Settings.h"
-#include "app/Trap.h"
+#include "runtime/Settings.h"
+#include "runtime/Trap.h"
 #include "doclist/ListView.h"
-#include "doclist/PathHelpers.h"
+#include "engine/PathHelpers.h"
 
 namespace {
 const QString ExtensionPrompt = QStringLiteral(

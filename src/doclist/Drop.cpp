@@ -3,10 +3,10 @@
 #include <QUrl>
 
 #include "app/Form1.h"
-#include "app/Trap.h"
+#include "runtime/Trap.h"
 #include "doclist/AddFolder.h"
 #include "doclist/ListView.h"
-#include "doclist/PathHelpers.h"
+#include "engine/PathHelpers.h"
 
 namespace {
 // The file manager's list of dropped files and folders (CF_HDROP, format 15) is a list of

@@ -1,7 +1,7 @@
 #include <QPixmap>
 
 #include "app/Form1.h"
-#include "app/Trap.h"
+#include "runtime/Trap.h"
 #include "doclist/ListView.h"
 
 namespace {

@@ -4,15 +4,15 @@
 #include <QIcon>
 #include <QTimer>
 
-#include "app/AppTitle.h"
+#include "runtime/AppTitle.h"
 #include "app/Controls.h"
 #include "app/Form1.h"
-#include "app/PathExists.h"
-#include "app/Settings.h"
+#include "runtime/PathExists.h"
+#include "runtime/Settings.h"
 #include "app/Skin.h"
-#include "app/Trap.h"
+#include "runtime/Trap.h"
 #include "doclist/AddFolder.h"
-#include "doclist/PathHelpers.h"
+#include "engine/PathHelpers.h"
 #include "printing/PDFprint.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <QSignalBlocker>
 
 #include "app/Form1.h"
-#include "app/Settings.h"
-#include "app/Trap.h"
-#include "printing/Inform.h"
+#include "runtime/Settings.h"
+#include "runtime/Trap.h"
+#include "runtime/Inform.h"
 #include "printing/Pause.h"
 #include "printing/RunUnderWay.h"
 

@@ -2,9 +2,9 @@
 
 #include <QDir>
 
-#include "app/Trap.h"
-#include "printing/Inform.h"
-#include "printing/PdfNames.h"
+#include "runtime/Trap.h"
+#include "runtime/Inform.h"
+#include "engine/PdfNames.h"
 #include "printing/modRegStuff.h"
 
 QString OutputFolder;

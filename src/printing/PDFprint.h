@@ -3,7 +3,7 @@
 #include <QString>
 
 #include "platform/Platform.h"
-#include "printing/ConfirmJob.h"
+#include "engine/ConfirmJob.h"
 
 inline const QString PdfPrinterName = QStringLiteral("Vendrell PDF Writer");
 

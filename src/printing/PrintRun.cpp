@@ -5,17 +5,17 @@
 #include <optional>
 
 #include "app/Form1.h"
-#include "app/Trap.h"
-#include "doclist/PathHelpers.h"
+#include "runtime/Trap.h"
+#include "engine/PathHelpers.h"
 #include "printing/Form2.h"
 #include "printing/GetSetPrinter.h"
-#include "printing/ConfirmJob.h"
-#include "printing/OutsideContent.h"
-#include "printing/Inform.h"
+#include "engine/ConfirmJob.h"
+#include "engine/OutsideContent.h"
+#include "runtime/Inform.h"
 #include "printing/PDFprint.h"
 #include "printing/RunUnderWay.h"
 #include "printing/Pause.h"
-#include "printing/Writer.h"
+#include "engine/Writer.h"
 
 namespace {
 bool pdfPrinterChosen(const Form1& form) { return form.Combo1->currentText() == PdfPrinterName; }

@@ -2,7 +2,7 @@
 // One document through the office as a print pass takes it: loaded hidden, printed with the
 // office's defaults, closed.
 #include "platform/Office.h"
-#include "printing/Writer.h"
+#include "engine/Writer.h"
 
 struct OfficePass {
     std::shared_ptr<OfficeObject> serviceManager, desktop, document, frame;

@@ -4,7 +4,7 @@
 #include "FakePlatform.h"
 #include "app/Form1.h"
 #include "app/OfficeCheck.h"
-#include "app/Trap.h"
+#include "runtime/Trap.h"
 
 namespace {
 QRect twipsRect(int left, int top, int width, int height) {

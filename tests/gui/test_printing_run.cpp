@@ -7,7 +7,7 @@
 #include "printing/Form2.h"
 #include "printing/PDFprint.h"
 #include "printing/PrintRun.h"
-#include "printing/Writer.h"
+#include "engine/Writer.h"
 
 namespace {
 const QString Laser = QStringLiteral("Laser"), Inkjet = QStringLiteral("Inkjet");

@@ -3,7 +3,7 @@
 
 #include "FakePlatform.h"
 #include "app/OfficeSandboxChoice.h"
-#include "app/Settings.h"
+#include "runtime/Settings.h"
 #include "platform/linux/LinuxSettings.h"
 
 class SettingsTest : public QObject {

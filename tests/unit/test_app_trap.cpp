@@ -2,8 +2,8 @@
 #include <QtTest>
 
 #include "FakePlatform.h"
-#include "app/AppTitle.h"
-#include "app/Trap.h"
+#include "runtime/AppTitle.h"
+#include "runtime/Trap.h"
 
 class TrapTest : public QObject {
     Q_OBJECT

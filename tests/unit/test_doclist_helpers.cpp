@@ -4,7 +4,7 @@
 #include "FakePlatform.h"
 #include "doclist/AddFolder.h"
 #include "doclist/ListView.h"
-#include "doclist/PathHelpers.h"
+#include "engine/PathHelpers.h"
 
 class DoclistHelpersTest : public QObject {
     Q_OBJECT

@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 
 #include "../e2e/OdtWriter.h"
-#include "printing/DocumentInspection.h"
+#include "engine/DocumentInspection.h"
 
 namespace {
 using Entries = QList<QPair<QByteArray, QByteArray>>;

@@ -2,7 +2,7 @@
 #include <QtTest>
 
 #include "FakePlatform.h"
-#include "app/AppTitle.h"
+#include "runtime/AppTitle.h"
 #include "app/Form1.h"
 #include "app/Samples.h"
 

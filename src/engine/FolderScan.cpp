@@ -3,8 +3,8 @@
 #include <QHash>
 #include <QSet>
 
-#include "app/Trap.h"
-#include "doclist/AddFolder.h"
+#include "runtime/Trap.h"
+#include "engine/FolderScan.h"
 
 namespace {
 // This platform's limits in place of MAX_PATH: a path the system takes has fewer than 4096 bytes,

@@ -1,7 +1,7 @@
 #include "FolderDocuments.h"
 
-#include "doclist/AddFolder.h"
-#include "doclist/PathHelpers.h"
+#include "engine/FolderScan.h"
+#include "engine/PathHelpers.h"
 
 QStringList FolderDocuments(Platform& platform, const QString& folder, const QString& extension) {
     const ScannedFolders scanned = GetSubDirectories2016(platform, {folder + QLatin1Char('/')}, QStringLiteral("*.") + extension);

@@ -1,4 +1,4 @@
-#include "printing/DocumentInspection.h"
+#include "engine/DocumentInspection.h"
 
 #include <QFile>
 #include <QSet>

@@ -1,6 +1,6 @@
 #include "PdfNames.h"
 
-#include "doclist/PathHelpers.h"
+#include "engine/PathHelpers.h"
 
 namespace {
 const QString PdfSuffix = QStringLiteral(".pdf");

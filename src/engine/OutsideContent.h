@@ -1,7 +1,7 @@
 #pragma once
 #include <QString>
 
-#include "printing/DocumentInspection.h"
+#include "engine/DocumentInspection.h"
 
 // "kind target, kind target": outside content as a line shows it.
 QString DescribeOutside(const QList<OutsideReference>& references);

@@ -1,7 +1,7 @@
 #pragma once
 #include <QString>
 
-#include "app/AppTitle.h"
+#include "runtime/AppTitle.h"
 #include "platform/Platform.h"
 
 // An information box: OK only, no icon, the application title as caption.
