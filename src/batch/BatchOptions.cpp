@@ -12,6 +12,7 @@ const QStringList Sides{QStringLiteral("one-sided"), QStringLiteral("two-sided-l
                         QStringLiteral("two-sided-short-edge")};
 constexpr int MaxCopies = 999;
 constexpr int MaxJobs = 64;  // as many office profiles as a user can have at once
+constexpr int MaxRenewAfter = 1000000;
 
 ParsedCommandLine fault(const QString& message) { return {std::nullopt, message, 2}; }
 
@@ -101,6 +102,19 @@ struct Options {
 using Fault = std::optional<QString>;
 using ReadList = std::function<std::optional<QStringList>(const QString&)>;
 
+// A whole number from low to high into `value`, when the option is given; `what` says what it must be.
+Fault readNumber(const QCommandLineParser& parser, const QCommandLineOption& option, int low, int high, int& value,
+                 const QString& what = {}) {
+    if (!parser.isSet(option)) return {};
+    const auto n = wholeNumber(parser.value(option), low, high);
+    if (!n)
+        return QStringLiteral("--%1: \"%2\" is not %3.")
+            .arg(option.names().first(), parser.value(option),
+                 what.isEmpty() ? QStringLiteral("a number from %1 to %2").arg(low).arg(high) : what);
+    value = *n;
+    return {};
+}
+
 Fault readPaths(const QCommandLineParser& parser, const Options& opt, const ReadList& readList, BatchOptions& o) {
     o.paths = parser.positionalArguments();
     for (const QString& list : parser.values(opt.from)) {
@@ -133,11 +147,7 @@ Fault readDestination(const QCommandLineParser& parser, const Options& opt, Batc
 }
 
 Fault readPrintOptions(const QCommandLineParser& parser, const Options& opt, BatchOptions& o) {
-    if (parser.isSet(opt.copies)) {
-        const auto n = wholeNumber(parser.value(opt.copies), 1, MaxCopies);
-        if (!n) return QStringLiteral("--copies: \"%1\" is not a number from 1 to %2.").arg(parser.value(opt.copies)).arg(MaxCopies);
-        o.copies = *n;
-    }
+    if (const Fault f = readNumber(parser, opt.copies, 1, MaxCopies, o.copies)) return f;
     if (parser.isSet(opt.pages)) {
         o.pages = parser.value(opt.pages).remove(QLatin1Char(' '));
         if (!isPageRange(o.pages))
@@ -151,17 +161,8 @@ Fault readPrintOptions(const QCommandLineParser& parser, const Options& opt, Bat
 }
 
 Fault readOffices(const QCommandLineParser& parser, const Options& opt, BatchOptions& o) {
-    if (parser.isSet(opt.jobs)) {
-        const auto n = wholeNumber(parser.value(opt.jobs), 1, MaxJobs);
-        if (!n) return QStringLiteral("--jobs: \"%1\" is not a number from 1 to %2.").arg(parser.value(opt.jobs)).arg(MaxJobs);
-        o.jobs = *n;
-    }
-    if (parser.isSet(opt.renew)) {
-        const auto n = wholeNumber(parser.value(opt.renew), 1, 1000000);
-        if (!n) return QStringLiteral("--renew-after: \"%1\" is not a positive number.").arg(parser.value(opt.renew));
-        o.renewAfter = *n;
-    }
-    return {};
+    if (const Fault f = readNumber(parser, opt.jobs, 1, MaxJobs, o.jobs)) return f;
+    return readNumber(parser, opt.renew, 1, MaxRenewAfter, o.renewAfter, QStringLiteral("a positive number"));
 }
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <optional>
 
 #include "FakePlatform.h"
 #include "cupsd/PrivateCupsd.h"
@@ -58,6 +59,19 @@ public:
 
 private:
     QTemporaryDir dir_;
+};
+
+// What a test that prints starts with: a HOME of its own and a private scheduler, made by start().
+struct PrivatePrinting {
+    std::optional<PrivateHome> home;
+    std::unique_ptr<PrivateCupsd> cups;
+    // Why the test cannot run here (skip it then); the empty text once the scheduler is up.
+    QString start() {
+        home.emplace();
+        if (const QString why = WhyNoPrivatePrinting(); !why.isEmpty()) return why;
+        cups = std::make_unique<PrivateCupsd>();
+        return {};
+    }
 };
 
 // Office processes started for this HOME (its profile lives there).

@@ -35,10 +35,8 @@ int pdfPages(const QString& file) {
 }
 }  // namespace
 
-class BatchTest : public QObject {
+class BatchTest : public QObject, PrivatePrinting {
     Q_OBJECT
-    std::optional<PrivateHome> home;
-    std::unique_ptr<PrivateCupsd> cups;
     QTemporaryDir docs;
 
     QString document(const QString& relative, const QStringList& paragraphs,
@@ -67,9 +65,7 @@ class BatchTest : public QObject {
 
 private slots:
     void initTestCase() {
-        home.emplace();
-        if (const QString why = WhyNoPrivatePrinting(); !why.isEmpty()) QSKIP(qPrintable(why));
-        cups = std::make_unique<PrivateCupsd>();
+        if (const QString why = start(); !why.isEmpty()) QSKIP(qPrintable(why));
         QVERIFY(cups->started());
         QVERIFY(cups->addQueue(QStringLiteral("Gamma"), QStringLiteral("Gamma Laser")));
         qputenv("QUORVANE_OFFICE_TIMEOUT", "20");

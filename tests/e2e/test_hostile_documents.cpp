@@ -35,10 +35,8 @@ struct Case {
 };
 }  // namespace
 
-class HostileDocumentsTest : public QObject {
+class HostileDocumentsTest : public QObject, PrivatePrinting {
     Q_OBJECT
-    std::optional<PrivateHome> home;
-    std::unique_ptr<PrivateCupsd> cups;
     QTemporaryDir dir;
     std::unique_ptr<LoopbackServer> server;
     hostile::Secrets secrets;
@@ -136,9 +134,7 @@ class HostileDocumentsTest : public QObject {
 
 private slots:
     void initTestCase() {
-        home.emplace();
-        if (const QString why = WhyNoPrivatePrinting(); !why.isEmpty()) QSKIP(qPrintable(why));
-        cups = std::make_unique<PrivateCupsd>();
+        if (const QString why = start(); !why.isEmpty()) QSKIP(qPrintable(why));
         QVERIFY(cups->started());
         server = std::make_unique<LoopbackServer>(hostile::servedPicture());
         QVERIFY(server->listening());

@@ -12,10 +12,8 @@ namespace {
 const char* SecondWindowVariable = "QUORVANE_SECOND_WINDOW";
 }  // namespace
 
-class PrintConfirmedTest : public QObject {
+class PrintConfirmedTest : public QObject, PrivatePrinting {
     Q_OBJECT
-    std::optional<PrivateHome> home;
-    std::unique_ptr<PrivateCupsd> cups;
     QTemporaryDir docs;
 
     QString document(const QString& name, const QString& text) {
@@ -41,9 +39,7 @@ class PrintConfirmedTest : public QObject {
 private slots:
     void initTestCase() {
         if (qEnvironmentVariableIsSet(SecondWindowVariable)) return;  // the parent's scheduler and home
-        home.emplace();
-        if (const QString why = WhyNoPrivatePrinting(); !why.isEmpty()) QSKIP(qPrintable(why));
-        cups = std::make_unique<PrivateCupsd>();
+        if (const QString why = start(); !why.isEmpty()) QSKIP(qPrintable(why));
         QVERIFY(cups->started());
         QVERIFY(cups->addQueue(QStringLiteral("Gamma")));
         qputenv("QUORVANE_OFFICE_TIMEOUT", "20");
