@@ -91,7 +91,7 @@ QStringList PlanPdfPaths(const QStringList& documents, const QString& folder, co
     for (qsizetype i = 0; i < documents.size(); ++i) {
         QString name = TrimSpaces(CleanPdfName(GetFileName(RemoveExtension(documents[i]))));
         if (name.isEmpty())
-            name = QStringLiteral("PrintOut") + now.toString(QStringLiteral("yyyyMMddhhmmss")) + QString::number(i + 1);
+            name = PrintOutName(now, int(i + 1));
         const QString path = PdfPath(folder, name, keep);
         keep.insert(path);
         paths << path;

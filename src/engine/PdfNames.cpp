@@ -43,3 +43,7 @@ QString PdfPath(const QString& folder, const QString& name, const QSet<QString>&
         if (!keep.contains(path)) return path;
     }
 }
+
+QString PrintOutName(const QDateTime& now, int position) {
+    return QStringLiteral("PrintOut") + now.toString(QStringLiteral("yyyyMMddhhmmss")) + QString::number(position);
+}

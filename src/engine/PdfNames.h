@@ -1,4 +1,5 @@
 #pragma once
+#include <QDateTime>
 #include <QSet>
 #include <QString>
 
@@ -10,6 +11,10 @@ QString CleanPdfName(QString name);
 
 // Leading and trailing spaces only, as the classic Trim.
 QString TrimSpaces(const QString& text);
+
+// The name of a PDF whose document's name leaves nothing: "PrintOut", the time and the document's
+// position, e.g. "PrintOut202108311504251".
+QString PrintOutName(const QDateTime& now, int position);
 
 // folder/name.pdf with the name cut so that it fits one file name (255 bytes with ".pdf"); a path in
 // `keep` gets the next free "name (2).pdf", "name (3).pdf"...

@@ -69,10 +69,7 @@ QString CreatePDF_File(Platform& platform, const QString& baseName, qint32 ordin
     trap(100, [&] { name = CleanPdfName(baseName); });
     trap(132, [&] { name = TrimSpaces(name); });
     if (trap.test(134, [&] { return name.isEmpty(); }))
-        trap(136, [&] {
-            name = QStringLiteral("PrintOut") + platform.runtime.now().toString(QStringLiteral("yyyyMMddhhmmss")) +
-                   QString::number(ordinal);
-        });
+        trap(136, [&] { name = PrintOutName(platform.runtime.now(), ordinal); });
     // A folder that cannot be made still names the file, so that the report says where it would have been.
     trap(138, [&] {
         folder = outputFolderOrDefault(platform);
