@@ -36,13 +36,13 @@ const QString ProgramMode = QStringLiteral("--program");
 class AnsweringDialogs : public Dialogs {
 public:
     int shown = 0;
-    Answer messageBox(QWidget*, const MessageBoxRequest& r) override {
+    Answer messageBox(QObject*, const MessageBoxRequest& r) override {
         ++shown;
         return r.buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
     }
-    QString inputBox(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString showOpen(QWidget*, const OpenFileRequest&) override { return {}; }
-    QString browseForFolder(QWidget*, const QString&, const QString&) override { return {}; }
+    QString inputBox(QObject*, const QString&, const QString&, const QString&) override { return {}; }
+    QString showOpen(QObject*, const OpenFileRequest&) override { return {}; }
+    QString browseForFolder(QObject*, const QString&, const QString&) override { return {}; }
 };
 
 // The window counts as shown when it has painted for the first time.

@@ -3,10 +3,8 @@
 #include <cstdio>
 
 #include "platform/linux/DesktopFolder.h"
-#include "platform/linux/ProgramFolder.h"
-#include "platform/linux/OfficeLoader.h"
 
-Answer ConsoleDialogs::messageBox(QWidget*, const MessageBoxRequest& request) {
+Answer ConsoleDialogs::messageBox(QObject*, const MessageBoxRequest& request) {
     QString text = request.text;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     std::fprintf(stderr, "%s: %s\n", qUtf8Printable(request.caption), qUtf8Printable(text));
@@ -14,9 +12,3 @@ Answer ConsoleDialogs::messageBox(QWidget*, const MessageBoxRequest& request) {
 }
 
 QString ConsoleShell::desktopFolder() { return DesktopFolder(); }
-
-std::unique_ptr<Office> BatchPlatform::newOffice() const { return LoadOffice(ProgramFolder()); }
-
-Platform BatchPlatform::with(Office& office, FileSystem& files) {
-    return {dialogs_, settings_, registry_, printers_, office, shell_, files, runtime_, ProgramFolder()};
-}

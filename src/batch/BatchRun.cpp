@@ -23,9 +23,9 @@ void work(BatchPlatform& shared, RunState& state, const BatchOptions& options, c
           const QStringList& documents, const QStringList& pdfPaths) {
     const std::unique_ptr<Office> office = shared.newOffice();
     if (options.unsandboxed) office->runUnsandboxed();
-    LinuxFileSystem files;
+    const std::unique_ptr<FileSystem> files = shared.newFileSystem();
     const bool countPages = options.check || !options.jsonFile.isEmpty();  // only a check and the report show them
-    DocumentWork worker(shared.with(*office, files), destination, {options.copies, options.pages, options.sides},
+    DocumentWork worker(shared.with(*office, *files), destination, {options.copies, options.pages, options.sides},
                         options.renewAfter, countPages);
     for (int position = state.take(); position >= 0; position = state.take()) {
         const QString& path = documents[position];

@@ -45,15 +45,9 @@ DocumentWork::DocumentWork(Platform platform, Destination destination, PrintOpti
       destination_(std::move(destination)),
       options_(std::move(options)),
       renewAfter_(renewAfter),
-      countPages_(countPages) {
+      countPages_(countPages),
+      loader_(platform_) {
     platform_.office.exportOnly();  // printed documents go to the printer as the office's PDFs
-}
-
-// The bridge builds the office's struct for a name and a value; one is asked for once, the others
-// are its copies, which saves the office a round trip for every property of every document.
-PropertyValue DocumentWork::property(const QString& name, const QVariant& value) {
-    if (structType_.isEmpty()) return {structType_ = NewPropertyValue(platform_, name, value).typeName, name, value};
-    return {structType_, name, value};
 }
 
 // A document the office cannot load, or loads only as plain text while its name claims a document
@@ -76,8 +70,7 @@ std::shared_ptr<OfficeObject> DocumentWork::load(const QString& path, DocumentRe
         serviceManager_ = platform_.office.createServiceManager();
     }
     const auto desktop = Use(serviceManager_).createInstance(QStringLiteral("com.sun.star.frame.Desktop"));
-    const QList<PropertyValue> hidden{property(QStringLiteral("Hidden"), true)};
-    auto document = Use(desktop).loadComponentFromURL(FileUrl(path), QStringLiteral("_blank"), 0, hidden);
+    auto document = loader_.load(Use(desktop), path);
     if (!countPages_) return document;
     try {
         result.pages = document->pageCount();
@@ -137,9 +130,9 @@ QString DocumentWork::exportPdf(const std::shared_ptr<OfficeObject>& document, c
     if (temporary.isEmpty())
         throw RuntimeError(Err::permissionDenied().number, QStringLiteral("cannot write in \"%1\": %2").arg(folder, why));
     try {
-        QList<PropertyValue> properties{property(QStringLiteral("FilterName"), PdfExportFilter),
-                                        property(QStringLiteral("Overwrite"), true)};
-        if (!filterOptions.isEmpty()) properties << property(QStringLiteral("FilterOptions"), filterOptions);
+        QList<PropertyValue> properties{loader_.property(QStringLiteral("FilterName"), PdfExportFilter),
+                                        loader_.property(QStringLiteral("Overwrite"), true)};
+        if (!filterOptions.isEmpty()) properties << loader_.property(QStringLiteral("FilterOptions"), filterOptions);
         Use(document).storeToURL(FileUrl(temporary), properties);
         if (!isPdf(temporary)) throw RuntimeError(Err::permissionDenied().number, QStringLiteral("the office wrote no PDF"));
     } catch (const RuntimeError&) {

@@ -7,6 +7,7 @@
 #include "batch/Report.h"
 #include "platform/Platform.h"
 #include "engine/ConfirmJob.h"
+#include "engine/DocumentLoader.h"
 
 // Where the run's documents go: a printer (its name as the printing system shows it, and its queue),
 // or PDF files.
@@ -46,7 +47,6 @@ public:
     void shutdown();
 
 private:
-    PropertyValue property(const QString& name, const QVariant& value);
     // `inspection`, when given, gets what the document itself says of its content.
     std::shared_ptr<OfficeObject> load(const QString& path, DocumentResult& result, DocumentInspection* inspection = nullptr);
     using Work = std::function<void(DocumentResult& result, std::shared_ptr<OfficeObject>& document)>;
@@ -65,5 +65,5 @@ private:
     bool countPages_;
     int sinceRenewal_ = 0;
     std::shared_ptr<OfficeObject> serviceManager_;
-    QString structType_;
+    DocumentLoader loader_;
 };

@@ -1,6 +1,6 @@
 #pragma once
 #include <QString>
-class QWidget;
+class QObject;
 
 enum class Buttons { Ok, YesNo };
 enum class Icon { None, Exclamation };
@@ -25,12 +25,12 @@ struct OpenFileRequest {
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
-    virtual Answer messageBox(QWidget* owner, const MessageBoxRequest& request) = 0;
+    virtual Answer messageBox(QObject* owner, const MessageBoxRequest& request) = 0;
     // The typed answer; the empty text on Cancel.
-    virtual QString inputBox(QWidget* owner, const QString& prompt, const QString& title, const QString& preset) = 0;
+    virtual QString inputBox(QObject* owner, const QString& prompt, const QString& title, const QString& preset) = 0;
     // The selection in the multiple-selection form: one path, or folder NUL name NUL name...;
     // the empty text on Cancel. Throws Err::fileNameBufferTooSmall() when the result does not fit.
-    virtual QString showOpen(QWidget* owner, const OpenFileRequest& request) = 0;
+    virtual QString showOpen(QObject* owner, const OpenFileRequest& request) = 0;
     // The chosen folder's path (no trailing separator except for the root), or the empty text.
-    virtual QString browseForFolder(QWidget* owner, const QString& title, const QString& initial) = 0;
+    virtual QString browseForFolder(QObject* owner, const QString& title, const QString& initial) = 0;
 };

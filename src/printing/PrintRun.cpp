@@ -10,6 +10,7 @@
 #include "printing/Form2.h"
 #include "printing/GetSetPrinter.h"
 #include "engine/ConfirmJob.h"
+#include "engine/DocumentLoader.h"
 #include "engine/OutsideContent.h"
 #include "runtime/Inform.h"
 #include "printing/PDFprint.h"
@@ -81,8 +82,7 @@ void printPass(Form1& form, Trap& trap, const RunUnderWay& run, int position, QS
     trap(144, [&] { serviceManager = p.office.createServiceManager(); });
     trap(146, [&] { desktop = Use(serviceManager).createInstance(QStringLiteral("com.sun.star.frame.Desktop")); });
     trap(148, [&] {
-        const QList<PropertyValue> hidden{NewPropertyValue(p, QStringLiteral("Hidden"), true)};
-        document = Use(desktop).loadComponentFromURL(FileUrl(path), QStringLiteral("_blank"), 0, hidden);
+        document = DocumentLoader(p).load(Use(desktop), path);
         WarnOfOutsideContent(path, p.office.sandboxed());
     });
     trap(150, [&] {

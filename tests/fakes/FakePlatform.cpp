@@ -14,7 +14,7 @@ QString properties(const QList<PropertyValue>& props) {
 }
 }  // namespace
 
-Answer FakeDialogs::messageBox(QWidget*, const MessageBoxRequest& request) {
+Answer FakeDialogs::messageBox(QObject*, const MessageBoxRequest& request) {
     messages.push_back(request);
     log << QStringLiteral("message ") + request.text.left(40);
     if (onMessage) onMessage(request);
@@ -25,7 +25,7 @@ Answer FakeDialogs::messageBox(QWidget*, const MessageBoxRequest& request) {
     return a;
 }
 
-QString FakeDialogs::inputBox(QWidget*, const QString& prompt, const QString& title, const QString& preset) {
+QString FakeDialogs::inputBox(QObject*, const QString& prompt, const QString& title, const QString& preset) {
     inputs.push_back({prompt, title, preset});
     log << QStringLiteral("input ") + title;
     if (inputAnswers.empty()) return {};
@@ -34,7 +34,7 @@ QString FakeDialogs::inputBox(QWidget*, const QString& prompt, const QString& ti
     return a;
 }
 
-QString FakeDialogs::showOpen(QWidget*, const OpenFileRequest& request) {
+QString FakeDialogs::showOpen(QObject*, const OpenFileRequest& request) {
     openRequests.push_back(request);
     log << QStringLiteral("showOpen");
     if (openAnswers.empty()) return {};
@@ -44,7 +44,7 @@ QString FakeDialogs::showOpen(QWidget*, const OpenFileRequest& request) {
     return std::get<QString>(a);
 }
 
-QString FakeDialogs::browseForFolder(QWidget*, const QString& title, const QString& initial) {
+QString FakeDialogs::browseForFolder(QObject*, const QString& title, const QString& initial) {
     browses.push_back({title, initial});
     log << QStringLiteral("browse ") + initial;
     if (browseAnswers.empty()) return {};
@@ -258,7 +258,7 @@ void FakeOffice::setTargetQueue(const QString& queue) {
 
 void FakeOffice::print() { lastPrint = onPrint && !onPrint(target) ? PrintJobState::Failed : PrintJobState::Spooled; }
 
-void FakeShell::execute(QWidget*, const QString& file, const QString& workingFolder, int showMode) {
+void FakeShell::execute(QObject*, const QString& file, const QString& workingFolder, int showMode) {
     executed << file;
     log << QStringLiteral("shell ") + file + QLatin1Char(' ') + workingFolder + QLatin1Char(' ') + QString::number(showMode);
 }

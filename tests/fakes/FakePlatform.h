@@ -20,10 +20,10 @@ struct ProgramEnded {};
 class FakeDialogs : public Dialogs {
 public:
     explicit FakeDialogs(Log& log) : log(log) {}
-    Answer messageBox(QWidget* owner, const MessageBoxRequest& request) override;
-    QString inputBox(QWidget* owner, const QString& prompt, const QString& title, const QString& preset) override;
-    QString showOpen(QWidget* owner, const OpenFileRequest& request) override;
-    QString browseForFolder(QWidget* owner, const QString& title, const QString& initial) override;
+    Answer messageBox(QObject* owner, const MessageBoxRequest& request) override;
+    QString inputBox(QObject* owner, const QString& prompt, const QString& title, const QString& preset) override;
+    QString showOpen(QObject* owner, const OpenFileRequest& request) override;
+    QString browseForFolder(QObject* owner, const QString& title, const QString& initial) override;
 
     Log& log;
     std::vector<MessageBoxRequest> messages;
@@ -115,7 +115,7 @@ public:
 class FakeShell : public Shell {
 public:
     explicit FakeShell(Log& log) : log(log) {}
-    void execute(QWidget* owner, const QString& file, const QString& workingFolder, int showMode) override;
+    void execute(QObject* owner, const QString& file, const QString& workingFolder, int showMode) override;
     void changeNotify(long eventId, unsigned flags) override;
     QString desktopFolder() override;
     Log& log;

@@ -9,6 +9,11 @@
 
 #include "platform/RuntimeError.h"
 
+namespace {
+// Owners reach the platform as objects; a box is shown over the window that asked.
+QWidget* window(QObject* owner) { return qobject_cast<QWidget*>(owner); }
+}  // namespace
+
 QString DisplayText(const QString& text) {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -16,8 +21,8 @@ QString DisplayText(const QString& text) {
     return shown;
 }
 
-Answer LinuxDialogs::messageBox(QWidget* owner, const MessageBoxRequest& request) {
-    QMessageBox box(owner);
+Answer LinuxDialogs::messageBox(QObject* owner, const MessageBoxRequest& request) {
+    QMessageBox box(window(owner));
     box.setWindowTitle(request.caption);
     box.setText(DisplayText(request.text));
     box.setTextFormat(Qt::PlainText);
@@ -32,9 +37,9 @@ Answer LinuxDialogs::messageBox(QWidget* owner, const MessageBoxRequest& request
     return Answer::Ok;
 }
 
-QString LinuxDialogs::inputBox(QWidget* owner, const QString& prompt, const QString& title, const QString& preset) {
+QString LinuxDialogs::inputBox(QObject* owner, const QString& prompt, const QString& title, const QString& preset) {
     bool ok = false;
-    const QString answer = QInputDialog::getText(owner, title, DisplayText(prompt), QLineEdit::Normal, preset, &ok);
+    const QString answer = QInputDialog::getText(window(owner), title, DisplayText(prompt), QLineEdit::Normal, preset, &ok);
     return ok ? answer : QString();
 }
 
@@ -81,8 +86,8 @@ QString SelectionResult(const QStringList& paths) {
     return result;
 }
 
-QString LinuxDialogs::showOpen(QWidget* owner, const OpenFileRequest& request) {
-    QFileDialog dialog(owner, request.dialogTitle);
+QString LinuxDialogs::showOpen(QObject* owner, const OpenFileRequest& request) {
+    QFileDialog dialog(window(owner), request.dialogTitle);
     dialog.setFileMode((request.flags & 512) ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     // The desktop's own dialog where it offers one (a portal or its platform theme), Qt's otherwise.
     // The filter list shows each description as the program gives it, not the patterns behind it.
@@ -95,8 +100,8 @@ QString LinuxDialogs::showOpen(QWidget* owner, const OpenFileRequest& request) {
     return result;
 }
 
-QString LinuxDialogs::browseForFolder(QWidget* owner, const QString& title, const QString& initial) {
-    QFileDialog dialog(owner, title, initial);
+QString LinuxDialogs::browseForFolder(QObject* owner, const QString& title, const QString& initial) {
+    QFileDialog dialog(window(owner), title, initial);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     if (!initial.isEmpty()) dialog.selectFile(initial);

@@ -4,10 +4,10 @@
 // Modal Qt boxes and dialogs.
 class LinuxDialogs : public Dialogs {
 public:
-    Answer messageBox(QWidget* owner, const MessageBoxRequest& request) override;
-    QString inputBox(QWidget* owner, const QString& prompt, const QString& title, const QString& preset) override;
-    QString showOpen(QWidget* owner, const OpenFileRequest& request) override;
-    QString browseForFolder(QWidget* owner, const QString& title, const QString& initial) override;
+    Answer messageBox(QObject* owner, const MessageBoxRequest& request) override;
+    QString inputBox(QObject* owner, const QString& prompt, const QString& title, const QString& preset) override;
+    QString showOpen(QObject* owner, const OpenFileRequest& request) override;
+    QString browseForFolder(QObject* owner, const QString& title, const QString& initial) override;
 
     // The open-file dialog's result buffer, in characters.
     static constexpr qsizetype ResultBufferSize = 256 * 1024;

@@ -1,8 +1,6 @@
 #include "LinuxPlatform.h"
 
-#include "OfficeLoader.h"
-#include "ProgramFolder.h"
-
 LinuxPlatform::LinuxPlatform()
-    : office_(LoadOffice(ProgramFolder())),
-      platform_{dialogs_, settings_, registry_, printers_, *office_, shell_, files_, runtime_, ProgramFolder()} {}
+    : office_(machine_.newOffice()),
+      files_(machine_.newFileSystem()),
+      platform_(machine_.with(dialogs_, shell_, *office_, *files_)) {}

@@ -1,30 +1,21 @@
 #pragma once
 #include <memory>
 
-#include "CupsPrinters.h"
 #include "LinuxDialogs.h"
-#include "LinuxFileSystem.h"
-#include "LinuxRegistry.h"
-#include "LinuxRuntime.h"
-#include "LinuxSettings.h"
 #include "LinuxShell.h"
-#include "platform/Platform.h"
+#include "ThisMachine.h"
 
-// This machine's implementations of the platform, owned together.
+// The window's platform: this machine with its desktop's dialogs and shell, and one office.
 class LinuxPlatform {
 public:
     LinuxPlatform();
     Platform& platform() { return platform_; }
 
 private:
+    ThisMachine machine_;
     LinuxDialogs dialogs_;
-    LinuxSettings settings_;
-    LinuxRegistry registry_;
-    CupsPrinters printers_;
-    std::unique_ptr<Office> office_;
     LinuxShell shell_;
-    LinuxFileSystem files_;
-    LinuxRuntime runtime_;
+    std::unique_ptr<Office> office_;
+    std::unique_ptr<FileSystem> files_;
     Platform platform_;
 };
-

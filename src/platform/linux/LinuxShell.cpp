@@ -5,7 +5,7 @@
 
 #include "DesktopFolder.h"
 
-void LinuxShell::execute(QWidget*, const QString& file, const QString&, int) {
+void LinuxShell::execute(QObject*, const QString& file, const QString&, int) {
     QString target = file;
     if (target.size() >= 2 && target.startsWith(QLatin1Char('"')) && target.endsWith(QLatin1Char('"')))
         target = target.mid(1, target.size() - 2);

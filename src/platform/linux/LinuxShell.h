@@ -3,7 +3,7 @@
 
 class LinuxShell : public Shell {
 public:
-    void execute(QWidget* owner, const QString& file, const QString& workingFolder, int showMode) override;
+    void execute(QObject* owner, const QString& file, const QString& workingFolder, int showMode) override;
     void changeNotify(long eventId, unsigned flags) override;
     QString desktopFolder() override;
 };
