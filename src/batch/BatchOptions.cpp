@@ -7,12 +7,15 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "engine/JobOptions.h"
+
 namespace {
 const QStringList Sides{QStringLiteral("one-sided"), QStringLiteral("two-sided-long-edge"),
                         QStringLiteral("two-sided-short-edge")};
 constexpr int MaxCopies = 999;
 constexpr int MaxJobs = 64;  // as many office profiles as a user can have at once
 constexpr int MaxRenewAfter = 1000000;
+constexpr int MaxWaitSeconds = 7 * 24 * 3600;
 
 ParsedCommandLine fault(const QString& message) { return {std::nullopt, message, 2}; }
 
@@ -34,9 +37,18 @@ QString usage(const QCommandLineParser& parser) {
     return parser.helpText() +
            QStringLiteral("\nA folder contributes the files of its whole tree with the extension, as the window's\n"
                           "\"Add All Writer Files In Folder\" adds them. The paths of the command line come first,\n"
-                          "then those of each --from list. Exit status: 0 when every document was printed or\n"
-                          "written (or, with --check, loaded), 1 when some failed, 2 for a fault of usage or when\n"
-                          "the office cannot be sandboxed here, 130 when interrupted.\n"
+                          "then those of each --from list.\n"
+                          "\n"
+                          "Each job is followed until the printing system says it is completed (printed), aborted or\n"
+                          "canceled (failed); a job that is held, or waits on a stopped printer, or has not ended\n"
+                          "within --wait, is waiting: it is not canceled and prints later. With --no-wait a document\n"
+                          "is done once its job is queued. Every -o is checked against the values the printer\n"
+                          "supports before anything is printed.\n"
+                          "\n"
+                          "Exit status: 0 when every document was printed or written (or, with --check, loaded;\n"
+                          "with --no-wait, queued), 1 when some failed, 3 when none failed but some wait, 2 for a\n"
+                          "fault of usage (an unsupported -o among them) or when the office cannot be sandboxed\n"
+                          "here, 130 when interrupted.\n"
                           "\n"
                           "The office works on each document in a sandbox: it reaches no network and reads no file\n"
                           "but the document. What a document refers to outside itself (a linked picture or section,\n"
@@ -77,6 +89,20 @@ struct Options {
     QCommandLineOption pages{QStringLiteral("pages"), QStringLiteral("Print only these pages, e.g. 1-3,5."), QStringLiteral("RANGE")};
     QCommandLineOption sides{QStringLiteral("sides"), QStringLiteral("one-sided, two-sided-long-edge or two-sided-short-edge."),
                              QStringLiteral("SIDES")};
+    QCommandLineOption option{{QStringLiteral("o"), QStringLiteral("option")},
+                              QStringLiteral("Send the job attribute NAME=VALUE, as lp -o (media=iso_a4_210x297mm,\n"
+                                             "print-color-mode=monochrome, ...); may be given again."),
+                              QStringLiteral("NAME=VALUE")};
+    QCommandLineOption wait{QStringLiteral("wait"),
+                            QStringLiteral("Wait at most SECONDS for the jobs while none ends. Default: 300."),
+                            QStringLiteral("SECONDS")};
+    QCommandLineOption noWait{QStringLiteral("no-wait"), QStringLiteral("End once every job is queued; do not follow them.")};
+    QCommandLineOption retry{QStringLiteral("retry"),
+                             QStringLiteral("Print again the failed documents of the --json report FILE, except\n"
+                                            "those whose job printed after all or still waits."),
+                             QStringLiteral("FILE")};
+    QCommandLineOption server{QStringLiteral("server"), QStringLiteral("Use the printing system at HOST[:PORT], as lp -h."),
+                              QStringLiteral("HOST")};
     QCommandLineOption jobs{QStringLiteral("jobs"), QStringLiteral("Use N offices at once. Default: one per processor core."),
                             QStringLiteral("N")};
     QCommandLineOption renew{QStringLiteral("renew-after"), QStringLiteral("Start a fresh office after every N documents."),
@@ -92,10 +118,13 @@ struct Options {
                        "and copy any file you can read into what it prints. Only for documents you trust.")};
 
     QList<QCommandLineOption> all() const {
-        return {printer, pdf, extension, from, copies, pages, sides, jobs, renew, json, check, unsandboxed};
+        return {printer, pdf, extension, from, copies, pages, sides, option, wait, noWait, retry, server, jobs, renew, json,
+                check, unsandboxed};
     }
     // Those that take a value once at most.
-    QList<QCommandLineOption> single() const { return {printer, pdf, extension, copies, pages, sides, jobs, renew, json}; }
+    QList<QCommandLineOption> single() const {
+        return {printer, pdf, extension, copies, pages, sides, wait, retry, server, jobs, renew, json};
+    }
 };
 
 // What reading one part of the command line found wrong, if anything.
@@ -122,6 +151,12 @@ Fault readPaths(const QCommandLineParser& parser, const Options& opt, const Read
         if (!lines) return QStringLiteral("--from: cannot read the list \"%1\".").arg(list);
         o.paths += *lines;
     }
+    o.retryReport = parser.value(opt.retry);
+    if (parser.isSet(opt.retry)) {
+        if (o.retryReport.isEmpty()) return QStringLiteral("--retry: the report's file name is empty.");
+        if (!o.paths.isEmpty()) return QStringLiteral("--retry takes its documents from the report: give no PATH or --from.");
+        return {};
+    }
     if (o.paths.isEmpty()) return QStringLiteral("No documents given: name at least one PATH, or --from FILE.");
     o.extension = parser.value(opt.extension);
     if (o.extension.isEmpty() || o.extension.contains(QLatin1Char('/')))
@@ -136,28 +171,42 @@ Fault readDestination(const QCommandLineParser& parser, const Options& opt, Batc
     o.jsonFile = parser.value(opt.json);
     if (parser.isSet(opt.pdf) && o.pdfFolder.isEmpty()) return QStringLiteral("--pdf: the folder is empty.");
     if (parser.isSet(opt.json) && o.jsonFile.isEmpty()) return QStringLiteral("--json: the file name is empty.");
-    const bool paper = parser.isSet(opt.printer) || parser.isSet(opt.copies) || parser.isSet(opt.pages) || parser.isSet(opt.sides);
-    if (parser.isSet(opt.pdf) && paper)
-        return QStringLiteral("--pdf writes files: --printer, --copies, --pages and --sides are for paper.");
+    o.server = parser.value(opt.server);
+    if (parser.isSet(opt.server) && o.server.isEmpty()) return QStringLiteral("--server: the name is empty.");
+    const bool paper = parser.isSet(opt.printer) || parser.isSet(opt.copies) || parser.isSet(opt.pages) || parser.isSet(opt.sides) ||
+                       parser.isSet(opt.option) || parser.isSet(opt.wait) || parser.isSet(opt.noWait) || parser.isSet(opt.retry);
+    const QString paperOptions = QStringLiteral("--printer, --copies, --pages, --sides, -o, --wait, --no-wait and --retry");
+    if (parser.isSet(opt.pdf) && paper) return QStringLiteral("--pdf writes files: %1 are for paper.").arg(paperOptions);
     o.check = parser.isSet(opt.check);
     if (o.check && (paper || parser.isSet(opt.pdf)))
-        return QStringLiteral("--check prints nothing: --pdf, --printer, --copies, --pages and --sides are for printing.");
+        return QStringLiteral("--check prints nothing: --pdf and %1 are for printing.").arg(paperOptions);
     o.unsandboxed = parser.isSet(opt.unsandboxed);
     return {};
 }
 
+// The job attributes: --copies and --sides first, then every -o in its order (a later one wins).
 Fault readPrintOptions(const QCommandLineParser& parser, const Options& opt, BatchOptions& o) {
-    if (const Fault f = readNumber(parser, opt.copies, 1, MaxCopies, o.copies)) return f;
+    int copies = 1;
+    if (const Fault f = readNumber(parser, opt.copies, 1, MaxCopies, copies)) return f;
+    if (copies > 1) o.jobOptions << JobOption{QStringLiteral("copies"), QString::number(copies)};
     if (parser.isSet(opt.pages)) {
         o.pages = parser.value(opt.pages).remove(QLatin1Char(' '));
         if (!isPageRange(o.pages))
             return QStringLiteral("--pages: \"%1\" is no page range (such as 2, 1-3 or 1-3,5).").arg(parser.value(opt.pages));
     }
     if (parser.isSet(opt.sides)) {
-        o.sides = parser.value(opt.sides);
-        if (!Sides.contains(o.sides)) return QStringLiteral("--sides: \"%1\" is none of %2.").arg(o.sides, Sides.join(QStringLiteral(", ")));
+        const QString sides = parser.value(opt.sides);
+        if (!Sides.contains(sides)) return QStringLiteral("--sides: \"%1\" is none of %2.").arg(sides, Sides.join(QStringLiteral(", ")));
+        o.jobOptions << JobOption{QStringLiteral("sides"), sides};
     }
-    return {};
+    for (const QString& text : parser.values(opt.option)) {
+        const auto option = ParseJobOption(text);
+        if (!option) return QStringLiteral("-o: \"%1\" is not NAME=VALUE.").arg(text);
+        o.jobOptions << *option;
+    }
+    if (parser.isSet(opt.wait) && parser.isSet(opt.noWait)) return QStringLiteral("--wait and --no-wait exclude each other.");
+    o.follow = !parser.isSet(opt.noWait);
+    return readNumber(parser, opt.wait, 0, MaxWaitSeconds, o.waitSeconds);
 }
 
 Fault readOffices(const QCommandLineParser& parser, const Options& opt, BatchOptions& o) {

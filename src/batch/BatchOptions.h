@@ -4,16 +4,21 @@
 #include <functional>
 #include <optional>
 
+#include "platform/PrintQueues.h"
+
 // What one run of the command is asked to do, as its command line says.
 struct BatchOptions {
     QStringList paths;         // documents and folders, in the order given (--from lines in their place)
     QString extension = QStringLiteral("odt");  // of the files a folder contributes; "*" for all
-    QString printer;           // a printer's name, queue or class; empty: the user's default printer
+    QString printer;           // a printer's name, queue, class or address; empty: the user's default printer
+    QString server;            // set: the printing system to use (HOST[:PORT] or a socket), as `lp -h`
     QString pdfFolder;         // set: PDF files into this folder instead of paper
     QString jsonFile;          // set: the report goes there ("-": standard output)
-    int copies = 1;
     QString pages;             // a page range as the office takes it ("1-3,5"); empty: all
-    QString sides;             // one-sided, two-sided-long-edge, two-sided-short-edge; empty: the printer's
+    JobOptions jobOptions;     // -o NAME=VALUE in order; --copies and --sides are among them
+    bool follow = true;        // each job followed to its end; false (--no-wait): done once queued
+    int waitSeconds = 300;     // the longest wait for the jobs without one arriving or ending
+    QString retryReport;       // set: the failed documents of this earlier report are the run's
     int jobs = 0;              // offices at once; 0: one per processor core
     int renewAfter = 0;        // documents per office before a fresh one; 0: never
     bool check = false;        // nothing printed: each document loaded and described

@@ -1,6 +1,7 @@
 #include "BatchRun.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QThread>
@@ -10,7 +11,9 @@
 #include <unistd.h>
 
 #include "batch/Interrupt.h"
+#include "batch/Retry.h"
 #include "batch/RunState.h"
+#include "engine/JobOptions.h"
 #include "engine/FolderDocuments.h"
 #include "engine/PathHelpers.h"
 #include "platform/linux/OfficeSandbox.h"
@@ -25,7 +28,7 @@ void work(BatchPlatform& shared, RunState& state, const BatchOptions& options, c
     if (options.unsandboxed) office->runUnsandboxed();
     const std::unique_ptr<FileSystem> files = shared.newFileSystem();
     const bool countPages = options.check || !options.jsonFile.isEmpty();  // only a check and the report show them
-    DocumentWork worker(shared.with(*office, *files), destination, {options.copies, options.pages, options.sides},
+    DocumentWork worker(shared.with(*office, *files), destination, {options.pages, options.jobOptions},
                         options.renewAfter, countPages);
     for (int position = state.take(); position >= 0; position = state.take()) {
         const QString& path = documents[position];
@@ -71,6 +74,7 @@ QStringList CollectDocuments(Platform& platform, const QStringList& paths, const
 }
 
 Destination ResolvePrinter(Printers& printers, const QString& name) {
+    if (IsPrinterAddress(name)) return {name, name};
     QString wanted = name;
     if (wanted.isEmpty()) {
         wanted = printers.defaultPrinter();
@@ -99,7 +103,30 @@ QStringList PlanPdfPaths(const QStringList& documents, const QString& folder, co
     return paths;
 }
 
+namespace {
+// The printer's own options, each checked before anything is printed.
+void checkJobOptions(Printers& printers, const Destination& destination, const JobOptions& options) {
+    const OptionsVerdict verdict = CheckJobOptions(printers, destination.printer, destination.queue, options);
+    for (const QString& warning : verdict.warnings) std::fprintf(stderr, "quorvane-batch: warning: %s\n", qUtf8Printable(warning));
+    if (!verdict.refused.isEmpty()) throw UsageFault{verdict.refused.join(QLatin1Char('\n')) + QStringLiteral("\nNothing was printed.")};
+}
+
+RetryPlan readRetry(Printers& printers, const QString& reportFile) {
+    QFile report(reportFile);
+    if (!report.open(QIODevice::ReadOnly)) throw UsageFault{QStringLiteral("--retry: cannot read the report \"%1\".").arg(reportFile)};
+    try {
+        RetryPlan plan = PlanRetry(report.readAll(), printers);
+        if (plan.documents.isEmpty()) throw UsageFault{QStringLiteral("--retry: the report \"%1\" lists no failed document.").arg(reportFile)};
+        return plan;
+    } catch (const RuntimeError& e) {
+        throw UsageFault{QStringLiteral("--retry: \"%1\": %2.").arg(reportFile, e.description)};
+    }
+}
+}  // namespace
+
 int RunBatch(BatchPlatform& shared, const BatchOptions& options) {
+    // Before anything asks the printing system; every thread's connection reads it.
+    if (!options.server.isEmpty()) qputenv("CUPS_SERVER", options.server.toUtf8());
     checkSandbox(options);
     Destination destination;
     QString pdfFolder;
@@ -109,24 +136,32 @@ int RunBatch(BatchPlatform& shared, const BatchOptions& options) {
         if (!QDir().mkpath(pdfFolder)) throw UsageFault{QStringLiteral("--pdf: cannot create the folder \"%1\".").arg(pdfFolder)};
     }
     Platform platform = shared.withoutOffice();
+    std::optional<RetryPlan> retry;
+    if (!options.retryReport.isEmpty()) retry = readRetry(platform.printers, options.retryReport);
     if (!destination.pdf && !options.check) {
         try {
-            destination = ResolvePrinter(platform.printers, options.printer);
+            destination = ResolvePrinter(platform.printers, options.printer.isEmpty() && retry ? retry->printer : options.printer);
+            checkJobOptions(platform.printers, destination, options.jobOptions);
         } catch (const RuntimeError& e) {
             throw UsageFault{e.description};
         }
     }
-    const QStringList documents = CollectDocuments(platform, options.paths, options.extension);
+    const QStringList documents = retry ? retry->documents : CollectDocuments(platform, options.paths, options.extension);
     if (documents.isEmpty()) throw UsageFault{QStringLiteral("No documents found in the paths given.")};
     const QStringList pdfPaths = destination.pdf ? PlanPdfPaths(documents, pdfFolder, platform.runtime.now()) : QStringList();
 
     // Shared with the interrupt's thread, which may outlive the run.
     const auto runState = std::make_shared<RunState>(documents, pdfPaths, options.jsonFile,
-                                                        ::isatty(options.jsonFile == QStringLiteral("-") ? 2 : 1));
+                                                        ::isatty(options.jsonFile == QStringLiteral("-") ? 2 : 1), destination.printer);
     RunState& state = *runState;
+    const bool printing = !destination.pdf && !options.check;
+    if (printing && options.follow) state.followJobs(platform.printers, options.waitSeconds);
+    for (qsizetype i = 0; retry && i < retry->settled.size(); ++i)
+        if (retry->settled[i]) state.settleBeforehand(int(i), *retry->settled[i]);
     OnInterrupt([runState](int signal) { runState->abandon(QStringLiteral("interrupted"), 128 + signal); });
     QList<QThread*> offices;
-    for (int i = 0; i < officeCount(options, documents.size()); ++i) {
+    const qsizetype toWorkOn = retry ? std::count(retry->settled.begin(), retry->settled.end(), std::nullopt) : documents.size();
+    for (int i = 0; toWorkOn > 0 && i < officeCount(options, toWorkOn); ++i) {
         offices << QThread::create([&] { work(shared, state, options, destination, documents, pdfPaths); });
         offices.last()->start();
     }

@@ -163,7 +163,7 @@ DocumentResult DocumentWork::print(const QString& path, const Turn& printTurn, P
         printTurn([&] {
             if (pdf.isEmpty()) return;
             try {
-                job = SendJob(platform_, name, destination_.printer, destination_.queue, pdf, options_.copies, options_.sides);
+                job = SendJob(platform_, name, destination_.printer, destination_.queue, pdf, options_.job);
             } catch (const RuntimeError& e) {
                 failure = e.description;
             }
@@ -172,13 +172,8 @@ DocumentResult DocumentWork::print(const QString& path, const Turn& printTurn, P
         if (job) {
             result.printer = job->printer;
             result.job = job->id;
-            try {
-                ReportWaitingJob(platform_, *job, name);
-            } catch (const RuntimeError& e) {
-                failure = e.description;
-            }
         }
-        result.outcome = failure.isEmpty() ? DocumentResult::Outcome::Printed : DocumentResult::Outcome::Failed;
+        result.outcome = failure.isEmpty() ? DocumentResult::Outcome::Queued : DocumentResult::Outcome::Failed;
         result.reason = failure;
     });
 }

@@ -17,11 +17,11 @@ struct Destination {
     bool pdf = false;
 };
 
-// The print options for each document; empty or 1: the printer's own.
+// The print options for each document: the pages the office renders (empty: all), and the job
+// attributes the printer gets.
 struct PrintOptions {
-    int copies = 1;
     QString pages;
-    QString sides;
+    JobOptions job;
 };
 
 // One office's work on the documents given to it, one after the other. A document that does not
@@ -32,7 +32,8 @@ public:
     // countPages: each result gets its document's pages (the office lays the document out for that).
     DocumentWork(Platform platform, Destination destination, PrintOptions options, int renewAfter, bool countPages);
 
-    // Prints one document on the destination; `printTurn` runs the hand-over of its job to the printer
+    // Prints one document on the destination: its result is queued, with its job, once the printing
+    // system holds the job; `printTurn` runs the hand-over of its job to the printer
     // in turn with the other offices (the jobs reach the printer in list order) and must be called
     // exactly once, also when the document did not load (then with nothing to print). Everything else
     // of the document (loading, rendering, closing) is outside the turn. The rendered job passes through

@@ -5,6 +5,11 @@
 
 #include "batch/Report.h"
 
+// The jobs' ends so far.
+struct JobTally {
+    int printed = 0, waiting = 0, failed = 0;
+};
+
 // What the user sees while the run goes on. On a terminal one line that is redrawn: documents done
 // of all, the current name, the rate and the time left; failures are written above it. Elsewhere
 // (a log, a pipe) one line per finished document. Checked documents get their line everywhere, and a
@@ -25,14 +30,15 @@ public:
     // For a document whose outside content was refused (or, unsandboxed, not): the line that says so;
     // else the empty text.
     static QString warningLine(const DocumentResult& result);
-    // The redrawn line: done/all, name, rate and time left.
-    static QString statusLine(int done, int total, const QString& name, double elapsedSeconds);
+    // The redrawn line: done/all, name, the jobs' ends, rate and time left.
+    static QString statusLine(int done, int total, const QString& name, double elapsedSeconds, const JobTally& tally = {});
 
 private:
     void redraw();
     std::FILE* out_;
     bool terminal_;
     int total_, done_ = 0;
+    JobTally tally_;
     QString current_;
     std::function<double()> elapsed_;
 };

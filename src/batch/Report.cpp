@@ -9,6 +9,8 @@ QString OutcomeName(DocumentResult::Outcome outcome) {
         case DocumentResult::Outcome::Printed: return QStringLiteral("printed");
         case DocumentResult::Outcome::Written: return QStringLiteral("written");
         case DocumentResult::Outcome::Checked: return QStringLiteral("checked");
+        case DocumentResult::Outcome::Queued: return QStringLiteral("queued");
+        case DocumentResult::Outcome::Waiting: return QStringLiteral("waiting");
         case DocumentResult::Outcome::Failed: return QStringLiteral("failed");
         case DocumentResult::Outcome::Skipped: break;
     }
@@ -29,9 +31,9 @@ QString OutsideKey(const DocumentResult& r) {
     return QStringLiteral("refused");
 }
 
-QByteArray ReportJson(const QList<DocumentResult>& results) {
+QByteArray ReportJson(const QList<DocumentResult>& results, const QString& printer) {
     QJsonArray documents;
-    QJsonObject counts{{"printed", 0}, {"written", 0}, {"failed", 0}, {"skipped", 0}};
+    QJsonObject counts{{"printed", 0}, {"written", 0}, {"queued", 0}, {"waiting", 0}, {"failed", 0}, {"skipped", 0}};
     for (const DocumentResult& r : results) {
         const QString outcome = OutcomeName(r.outcome);
         counts[outcome] = counts[outcome].toInt() + 1;
@@ -48,12 +50,16 @@ QByteArray ReportJson(const QList<DocumentResult>& results) {
         }
         documents.append(d);
     }
-    return QJsonDocument(QJsonObject{{"documents", documents}, {"counts", counts}, {"exitStatus", ExitStatus(results)}})
-        .toJson(QJsonDocument::Indented);
+    QJsonObject report{{"documents", documents}, {"counts", counts}, {"exitStatus", ExitStatus(results)}};
+    if (!printer.isEmpty()) report[QStringLiteral("printer")] = printer;
+    return QJsonDocument(report).toJson(QJsonDocument::Indented);
 }
 
 int ExitStatus(const QList<DocumentResult>& results) {
-    for (const DocumentResult& r : results)
+    int status = 0;
+    for (const DocumentResult& r : results) {
         if (r.outcome == DocumentResult::Outcome::Failed || r.outcome == DocumentResult::Outcome::Skipped) return 1;
-    return 0;
+        if (r.outcome == DocumentResult::Outcome::Waiting) status = WaitingExitStatus;
+    }
+    return status;
 }

@@ -7,15 +7,17 @@
 
 // What became of one document of the run.
 struct DocumentResult {
-    enum class Outcome { Printed, Written, Checked, Failed, Skipped };
+    // Queued: its job is held by the printing system, not followed further (--no-wait). Waiting: its
+    // job waits (held, a stopped printer, the run's bound over); it prints later and is not canceled.
+    enum class Outcome { Printed, Written, Checked, Queued, Waiting, Failed, Skipped };
     QString path;
     Outcome outcome = Outcome::Skipped;
-    QString printer;  // printed: the printer that took the job
-    int job = 0;      // printed: the printing system's job id
+    QString printer;  // the printer that took the job
+    int job = 0;      // the printing system's job id, once it took one
     QString pdf;      // written: the PDF file
     int pages = 0;    // 0 when the office did not tell
     double seconds = 0;
-    QString reason;   // failed or skipped: why
+    QString reason;   // failed, waiting or skipped: why; printed: anything to know besides
     // What the document refers to outside itself: not loaded by a sandboxed office (refused), or
     // (unsandboxed) perhaps loaded.
     QList<OutsideReference> outside;
@@ -29,8 +31,11 @@ QString OutcomeName(DocumentResult::Outcome outcome);
 // The report's name for the document's outside content: "refused" by its sandbox, else "outside".
 QString OutsideKey(const DocumentResult& result);
 
-// The run's report: every document in list order, documents not reached as skipped.
-QByteArray ReportJson(const QList<DocumentResult>& results);
+// The run's report: the printer of the run (if any) and every document in list order, documents not
+// reached as skipped.
+QByteArray ReportJson(const QList<DocumentResult>& results, const QString& printer);
 
-// The run's exit status: 0 when every document was printed, written or checked, 1 otherwise.
+// The run's exit status: 0 when every document was printed, written, checked or queued; 1 when some
+// failed or were skipped; WaitingExitStatus when none failed but some wait.
+constexpr int WaitingExitStatus = 3;
 int ExitStatus(const QList<DocumentResult>& results);

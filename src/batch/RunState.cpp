@@ -37,19 +37,45 @@ void endChildProcesses() {
 }
 }  // namespace
 
-RunState::RunState(const QStringList& documents, const QStringList& pdfPaths, const QString& reportFile, bool terminal)
+RunState::RunState(const QStringList& documents, const QStringList& pdfPaths, const QString& reportFile, bool terminal,
+                   const QString& printer)
     : documents_(documents),
       pdfPaths_(pdfPaths),
       reportFile_(reportFile),
+      printer_(printer),
       finished_(documents.size(), false),
+      beforehand_(documents.size(), false),
       progress_(progressStream(reportFile), terminal, int(documents.size()),
                 [this] { return timer_.nsecsElapsed() / 1e9; }) {
     timer_.start();
     for (const QString& path : documents) results_ << DocumentResult{path};
 }
 
+void RunState::followJobs(PrintQueues& printers, int waitSeconds) {
+    follower_ = std::make_unique<JobFollower>(printers, waitSeconds,
+                                              [this](int position, const DocumentResult& result) {
+                                                  std::lock_guard lock(mutex_);
+                                                  settle(position, result);
+                                              });
+}
+
+void RunState::settleBeforehand(int position, const DocumentResult& result) {
+    std::lock_guard lock(mutex_);
+    beforehand_[position] = true;
+    passBeforehandOnes();
+    results_[position] = result;
+    if (result.outcome == DocumentResult::Outcome::Queued && follower_) follower_->follow(position, result);
+    else settle(position, result);
+}
+
+void RunState::passBeforehandOnes() {
+    while (next_ < documents_.size() && beforehand_[next_]) ++next_;
+    while (turn_ < documents_.size() && beforehand_[turn_]) ++turn_;
+}
+
 int RunState::take() {
     std::lock_guard lock(mutex_);
+    passBeforehandOnes();
     if (next_ >= documents_.size()) return -1;
     progress_.started(documents_[next_]);
     return next_++;
@@ -67,6 +93,7 @@ void RunState::inTurn(int position, const std::function<void()>& print) {
             {
                 std::lock_guard lock(state.mutex_);
                 ++state.turn_;
+                state.passBeforehandOnes();
             }
             state.turnChanged_.notify_all();
         }
@@ -76,6 +103,13 @@ void RunState::inTurn(int position, const std::function<void()>& print) {
 
 void RunState::done(int position, const DocumentResult& result) {
     std::lock_guard lock(mutex_);
+    // Kept at once: a run that ends before the job does still reports the job it gave.
+    results_[position] = result;
+    if (result.outcome == DocumentResult::Outcome::Queued && follower_) follower_->follow(position, result);
+    else settle(position, result);
+}
+
+void RunState::settle(int position, const DocumentResult& result) {
     results_[position] = result;
     finished_[position] = true;
     progress_.finished(position + 1, result);
@@ -83,7 +117,8 @@ void RunState::done(int position, const DocumentResult& result) {
 
 int RunState::finishLocked(const QString& skippedWhy) {
     for (qsizetype i = 0; i < results_.size(); ++i) {
-        if (finished_[i]) continue;
+        // A job the printing system holds is reported as such, followed to its end or not.
+        if (finished_[i] || results_[i].outcome == DocumentResult::Outcome::Queued) continue;
         // A PDF whose document was stopped between its naming and its report is whole all the same.
         if (i < pdfPaths_.size() && pdfs_.isPublished(pdfPaths_[i])) {
             results_[i].outcome = DocumentResult::Outcome::Written;
@@ -93,7 +128,7 @@ int RunState::finishLocked(const QString& skippedWhy) {
         }
     }
     progress_.summary(results_);
-    if (!writeReport(reportFile_, ReportJson(results_))) {
+    if (!writeReport(reportFile_, ReportJson(results_, printer_))) {
         std::fprintf(stderr, "quorvane-batch: cannot write the report \"%s\"\n", qUtf8Printable(reportFile_));
         return 1;
     }
@@ -101,6 +136,7 @@ int RunState::finishLocked(const QString& skippedWhy) {
 }
 
 int RunState::finish() {
+    if (follower_) follower_->finish();  // without the lock: the follower settles under it
     std::lock_guard lock(mutex_);
     pdfs_.removeAll();  // every PDF is named or gone by now; the spool folder goes
     return finishLocked(QStringLiteral("not reached"));

@@ -55,10 +55,10 @@ SentJob ConfirmJob(Platform& platform, OfficeObject& document, const QString& do
 }
 
 SentJob SendJob(Platform& platform, const QString& documentName, const QString& printer, const QString& queue,
-                const QString& pdf, int copies, const QString& sides) {
+                const QString& pdf, const JobOptions& options) {
     try {
-        const PrintJob job = platform.printers.sendPdf(queue, pdf, documentName, copies, sides);
-        return {job.id, printer, job.state, job.reason};
+        const PrintJob job = platform.printers.sendPdf(queue, pdf, documentName, options);
+        return {job.id, printer, job.state};
     } catch (const RuntimeError& e) {
         // The printer's own words say more than the scheduler's answer to the request.
         const QString refusal = platform.printers.refusal(printer);
@@ -68,7 +68,7 @@ SentJob SendJob(Platform& platform, const QString& documentName, const QString& 
 
 void ReportWaitingJob(Platform& platform, const SentJob& job, const QString& documentName) {
     if (job.state == PrintJob::State::Processing || job.state == PrintJob::State::Completed) return;
-    const QString refusal = job.refusal ? *job.refusal : platform.printers.refusal(job.printer);
+    const QString refusal = platform.printers.refusal(job.printer);
     if (refusal.isEmpty()) return;
     throw RuntimeError(PrinterError, QStringLiteral("\"%1\" waits as job %2 on \"%3\": %4. It prints when the printer "
                                                     "is started again.")
@@ -80,7 +80,7 @@ void ReportWaitingJob(Platform& platform, const SentJob& job, const QString& doc
 PrintJob WaitUntilFinished(Platform& platform, const SentJob& sent) {
     const QDateTime giveUp = platform.runtime.now().addSecs(FinishedWithinSeconds);
     for (;;) {
-        const PrintJob job = platform.printers.job(sent.id);
+        const PrintJob job = platform.printers.job(sent.id, sent.printer);
         if (job.finished() || job.state == PrintJob::State::Held || !platform.printers.refusal(sent.printer).isEmpty())
             return job;
         if (platform.runtime.now() >= giveUp)

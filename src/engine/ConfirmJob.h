@@ -11,7 +11,6 @@ struct SentJob {
     int id = 0;
     QString printer;
     PrintJob::State state = PrintJob::State::Pending;  // when it was found
-    std::optional<QString> refusal;                    // its printer's refusal, when asked together with the job
 };
 
 // The queue the office is to print the document on: the printer's queue, or the empty text for no
@@ -30,11 +29,11 @@ SentJob ConfirmJob(Platform& platform, OfficeObject& document, const QString& do
 // printing system took it. Throws RuntimeError naming the document, the printer and the printing
 // system's reason when the job was not taken.
 SentJob SendJob(Platform& platform, const QString& documentName, const QString& printer, const QString& queue,
-                const QString& pdf, int copies, const QString& sides);
+                const QString& pdf, const JobOptions& options);
 
 // Throws RuntimeError when the job waits on a printer that does not print now (stopped): the job stays
 // in its queue and prints when the printer is started again. A job found printing or done waits for
-// nothing, and its printer is not asked; nor is it again when it was asked together with the job.
+// nothing, and its printer is not asked.
 void ReportWaitingJob(Platform& platform, const SentJob& job, const QString& documentName);
 
 // Waits until the printing system has finished the job and returns how it ended; returns at once,

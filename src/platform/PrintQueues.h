@@ -1,6 +1,7 @@
 #pragma once
 #include <QList>
 #include <QStringList>
+#include <utility>
 
 // One print job as the printing system keeps it.
 struct PrintJob {
@@ -9,8 +10,34 @@ struct PrintJob {
     QString printer;  // the printer's name, as installedPrinters() gives it
     State state = State::Pending;
     QString reason;   // the printing system's last words on the job
+    QString stateReasons;  // why it is in its state (job-state-reasons), comma separated; empty: none
     bool finished() const { return state >= State::Cancelled; }
 };
+
+// A printer as the printing system reports it.
+struct PrinterState {
+    bool known = true;      // false: not installed (any more), or the printing system does not answer
+    bool accepting = true;  // takes new jobs
+    bool stopped = false;   // prints none of the jobs it holds
+    QString reasons;        // printer-state-reasons (media-empty, offline...), comma separated; empty: none
+    QString message;        // printer-state-message
+};
+
+// A job attribute as `lp -o` takes it: name and value.
+using JobOption = std::pair<QString, QString>;
+using JobOptions = QList<JobOption>;
+
+// What a printer says of an option's value.
+struct OptionSupport {
+    enum class Verdict { Supported, Unsupported, Unlisted } verdict = Verdict::Unlisted;
+    QString supported;  // the values it lists, as the printing system writes them
+};
+
+// A printer reached by its own address rather than by a queue of the printing system: an IPP printer
+// (or another scheduler's queue) that is its own queue. Its name and its queue are the address.
+inline bool IsPrinterAddress(const QString& printer) {
+    return printer.startsWith(QStringLiteral("ipp://")) || printer.startsWith(QStringLiteral("ipps://"));
+}
 
 // The printers and this user's jobs on them: what printing a document needs, in either program.
 class PrintQueues {
@@ -28,13 +55,16 @@ public:
     virtual int newestJobId() = 0;
     // This user's jobs with an id above `after`, oldest first.
     virtual QList<PrintJob> jobsAfter(int after) = 0;
-    // One job of this user's. Throws RuntimeError when the printing system does not know it.
-    virtual PrintJob job(int id) = 0;
-    // Hands a PDF file to the queue as one job of this user's, titled `title`, in `copies` copies and on
-    // `sides` ("one-sided", "two-sided-long-edge", "two-sided-short-edge"; the empty text: the printer's
-    // own). Returns the job as the printing system took it, its printer left empty; a job that waits has
-    // its printer's refusal() as its reason. Throws RuntimeError with the printing system's words when it
-    // does not take the job.
-    virtual PrintJob sendPdf(const QString& queue, const QString& file, const QString& title, int copies,
-                             const QString& sides) = 0;
+    // One job of this user's on `printer` (a name, a queue or an address; only an address is asked
+    // elsewhere). Throws RuntimeError when the printing system does not know it.
+    virtual PrintJob job(int id, const QString& printer) = 0;
+    // The printer's state; not known when it is not installed or cannot be asked.
+    virtual PrinterState printerState(const QString& printer) = 0;
+    // Whether the printer supports the value of a job attribute (`option`), by what it lists.
+    virtual OptionSupport supportOf(const QString& queue, const QString& option, const QString& value) = 0;
+    // Hands a PDF file to the queue as one job of this user's, titled `title`, with the job attributes
+    // given over the user's own options for the queue. Returns the job as the printing system took it,
+    // its printer left empty. Throws RuntimeError with the printing system's words when it does not
+    // take the job.
+    virtual PrintJob sendPdf(const QString& queue, const QString& file, const QString& title, const JobOptions& options) = 0;
 };

@@ -40,7 +40,7 @@ void forgetFinishedJobs(Platform& platform, RegistryKey& key) {
         const int id = name.mid(JobValuePrefix.size()).toInt(&number);
         bool over = !number;
         try {
-            over = over || platform.printers.job(id).finished();
+            over = over || platform.printers.job(id, PdfPrinterName).finished();
         } catch (const RuntimeError&) {
             over = true;  // the printing system no longer knows it
         }

@@ -150,14 +150,14 @@ private slots:
         QCOMPARE(jobs[1].printer, QStringLiteral("Beta"));
         QVERIFY(jobs[0].id < jobs[1].id && jobs[0].id > newest);
         QCOMPARE(printers.newestJobId(), jobs[1].id);
-        QCOMPARE(printers.job(jobs[1].id).state, PrintJob::State::Pending);
+        QCOMPARE(printers.job(jobs[1].id, jobs[1].printer).state, PrintJob::State::Pending);
         QVERIFY(cupsd->waitForJobs(QStringLiteral("Alpha"), 1).size() >= 1);
-        QTRY_COMPARE(printers.job(jobs[0].id).state, PrintJob::State::Completed);
+        QTRY_COMPARE(printers.job(jobs[0].id, jobs[0].printer).state, PrintJob::State::Completed);
         QCOMPARE(printers.refusal(QStringLiteral("Beta")), QStringLiteral("the printer is stopped (out of paper)"));
         QCOMPARE(printers.refusal(QStringLiteral("Lookalike")), QStringLiteral("the printer does not accept jobs (closed)"));
         QCOMPARE(printers.refusal(QStringLiteral("Nowhere")), QStringLiteral("the printer is not installed (any more)"));
         QCOMPARE(printers.queueOf(QStringLiteral("Vendrell PDF Writer")), QStringLiteral("Vendrell_PDF_Writer"));
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, printers.job(jobs[1].id + 1000));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, printers.job(jobs[1].id + 1000, jobs[1].printer));
         PrivateCupsd::runTool(QStringLiteral("cupsenable"), {"Beta"});
         PrivateCupsd::runTool(QStringLiteral("cupsaccept"), {"Lookalike"});
     }

@@ -12,10 +12,8 @@ QByteArray PostScript(const QString& text) { return PdfWriterJobs::postScript(te
 QByteArray Content(const QString& path) { return PdfWriterJobs::content(path); }
 }  // namespace
 
-class PdfWriterTest : public QObject {
+class PdfWriterTest : public QObject, PdfWriterTestBed {
     Q_OBJECT
-    std::unique_ptr<PrivateCupsd> cupsd;
-    std::unique_ptr<PdfWriterJobs> jobs;
     QString user, home;
 
     QString userFolder(const QString& name) const { return PdfWriterJobs::userFolder(user, name); }
@@ -53,11 +51,8 @@ class PdfWriterTest : public QObject {
 
 private slots:
     void initTestCase() {
-        const QString reason = PdfWriterJobs::unavailableReason();
-        if (!reason.isEmpty()) QSKIP(qPrintable(reason));
-        cupsd = std::make_unique<PrivateCupsd>();
-        QVERIFY2(PdfWriterJobs::install(*cupsd), qPrintable(cupsd->error()));
-        jobs = std::make_unique<PdfWriterJobs>(*cupsd);
+        if (const QString reason = PdfWriterJobs::unavailableReason(); !reason.isEmpty()) QSKIP(qPrintable(reason));
+        QVERIFY2(start(), qPrintable(cupsd->error()));
         user = cupsd->testUser();
         home = cupsd->testHome();
     }

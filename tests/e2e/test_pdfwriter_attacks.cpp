@@ -53,10 +53,8 @@ std::vector<std::string> EntriesStartingWith(const std::string& folder, const st
 }
 }  // namespace
 
-class PdfWriterAttacksTest : public QObject {
+class PdfWriterAttacksTest : public QObject, PdfWriterTestBed {
     Q_OBJECT
-    std::unique_ptr<PrivateCupsd> cupsd;
-    std::unique_ptr<PdfWriterJobs> jobs;
     QString victim, attacker, shared;
 
     QString printerState() const {
@@ -96,11 +94,8 @@ class PdfWriterAttacksTest : public QObject {
 
 private slots:
     void initTestCase() {
-        const QString reason = PdfWriterJobs::unavailableReason();
-        if (!reason.isEmpty()) QSKIP(qPrintable(reason));
-        cupsd = std::make_unique<PrivateCupsd>();
-        QVERIFY2(PdfWriterJobs::install(*cupsd), qPrintable(cupsd->error()));
-        jobs = std::make_unique<PdfWriterJobs>(*cupsd);
+        if (const QString reason = PdfWriterJobs::unavailableReason(); !reason.isEmpty()) QSKIP(qPrintable(reason));
+        QVERIFY2(start(), qPrintable(cupsd->error()));
         victim = cupsd->testUser();
         attacker = cupsd->attackerUser();
         // A folder both may write, without the sticky bit: each may rename the other's entries.

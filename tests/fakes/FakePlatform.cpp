@@ -156,7 +156,23 @@ QList<PrintJob> FakePrinters::jobsAfter(int after) {
     return later;
 }
 
-PrintJob FakePrinters::job(int id) {
+PrinterState FakePrinters::printerState(const QString& name) {
+    PrinterState state;
+    state.known = installed.contains(name);
+    state.stopped = refusals.contains(name);
+    state.message = refusals.value(name);
+    return state;
+}
+
+OptionSupport FakePrinters::supportOf(const QString& queue, const QString& option, const QString& value) {
+    log << QStringLiteral("printers supportOf(%1, %2=%3)").arg(queue, option, value);
+    if (!supported.contains(option)) return {};
+    const QStringList values = supported.value(option);
+    return {values.contains(value) ? OptionSupport::Verdict::Supported : OptionSupport::Verdict::Unsupported,
+            values.join(QStringLiteral(", "))};
+}
+
+PrintJob FakePrinters::job(int id, const QString&) {
     for (PrintJob& job : jobs)
         if (job.id == id) {
             if (onAsked) onAsked(job);
@@ -165,14 +181,15 @@ PrintJob FakePrinters::job(int id) {
     throw RuntimeError(68, QStringLiteral("The printing system has no job %1").arg(id));
 }
 
-PrintJob FakePrinters::sendPdf(const QString& queue, const QString& file, const QString& title, int copies,
-                               const QString& sides) {
+PrintJob FakePrinters::sendPdf(const QString& queue, const QString& file, const QString& title, const JobOptions& options) {
     QFile pdf(file);
     const QByteArray start = pdf.open(QIODevice::ReadOnly) ? pdf.read(5) : QByteArray("none");
-    log << QStringLiteral("printers sendPdf(%1, %2, %3, %4, %5)").arg(queue, QString::fromLatin1(start), title).arg(copies).arg(sides);
+    QStringList named;
+    for (const auto& [name, value] : options) named << name + QLatin1Char('=') + value;
+    log << QStringLiteral("printers sendPdf(%1, %2, %3, %4)").arg(queue, QString::fromLatin1(start), title, named.join(QLatin1Char(' ')));
     if (unreachable || !receive(queue)) throw RuntimeError(68, QStringLiteral("The printer or class is not accepting jobs."));
     const PrintJob& job = jobs.last();
-    return {job.id, {}, job.state, job.state == PrintJob::State::Pending ? refusals.value(queue) : QString()};
+    return {job.id, {}, job.state, {}};
 }
 
 bool FakePrinters::receive(const QString& queue) {

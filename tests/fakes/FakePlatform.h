@@ -72,10 +72,14 @@ public:
     QString refusal(const QString& name) override;
     int newestJobId() override;
     QList<PrintJob> jobsAfter(int after) override;
-    PrintJob job(int id) override;
-    // Logs the job with its file's first bytes, and takes it as receive() does; a dropping queue refuses it.
-    PrintJob sendPdf(const QString& queue, const QString& file, const QString& title, int copies,
-                     const QString& sides) override;
+    PrintJob job(int id, const QString& printer) override;
+    // A printer with a refusal is stopped, with the refusal as its message.
+    PrinterState printerState(const QString& name) override;
+    // By `supported`: an option not there is not listed.
+    OptionSupport supportOf(const QString& queue, const QString& option, const QString& value) override;
+    // Logs the job with its file's first bytes and its options, and takes it as receive() does; a
+    // dropping queue refuses it.
+    PrintJob sendPdf(const QString& queue, const QString& file, const QString& title, const JobOptions& options) override;
     // A print command of the office reaches the queue (the empty text: the default): a completed job,
     // unless the queue refuses it.
     bool receive(const QString& queue);
@@ -83,6 +87,7 @@ public:
     QStringList installed;
     QMap<QString, QString> refusals;  // printer -> why it takes or prints no jobs
     QSet<QString> dropping;           // printers whose jobs never arrive
+    QMap<QString, QStringList> supported;  // option -> the values every printer lists
     QList<PrintJob> jobs;
     int nextId = 1;
     std::function<void(PrintJob&)> onAsked;  // may change a job before it is reported

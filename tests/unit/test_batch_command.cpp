@@ -30,20 +30,25 @@ private slots:
         QVERIFY(parsed.options);
         QCOMPARE(parsed.options->paths, (QStringList{"b.odt", "folder", "b.odt", "c.odt", "d.odt", "e.odt"}));
         QCOMPARE(parsed.options->extension, QStringLiteral("odt"));
-        QCOMPARE(parsed.options->copies, 1);
+        QVERIFY(parsed.options->jobOptions.isEmpty());
+        QVERIFY(parsed.options->follow);
         QCOMPARE(parsed.options->jobs, 0);
     }
 
     void printOptionsAreRead() {
         const auto parsed = parse({"--printer", "Both", "--copies", "3", "--pages", "1-2, 5", "--sides",
                                    "two-sided-long-edge", "--jobs", "2", "--renew-after", "50", "--json", "r.json",
-                                   "--extension", "*", "a.odt"});
+                                   "--extension", "*", "-o", "media=iso_a4_210x297mm", "--option", "fit-to-page",
+                                   "-o", "copies=2", "--server", "print.example:631", "--wait", "60", "a.odt"});
         QVERIFY2(parsed.options, qPrintable(parsed.message));
         const BatchOptions& o = *parsed.options;
         QCOMPARE(o.printer, QStringLiteral("Both"));
-        QCOMPARE(o.copies, 3);
+        // --copies and --sides are job attributes like any -o; a later one wins at the printer.
+        QCOMPARE(o.jobOptions, (JobOptions{{"copies", "3"}, {"sides", "two-sided-long-edge"}, {"media", "iso_a4_210x297mm"},
+                                           {"fit-to-page", "true"}, {"copies", "2"}}));
         QCOMPARE(o.pages, QStringLiteral("1-2,5"));
-        QCOMPARE(o.sides, QStringLiteral("two-sided-long-edge"));
+        QCOMPARE(o.server, QStringLiteral("print.example:631"));
+        QCOMPARE(o.waitSeconds, 60);
         QCOMPARE(o.jobs, 2);
         QCOMPARE(o.renewAfter, 50);
         QCOMPARE(o.jsonFile, QStringLiteral("r.json"));
@@ -58,6 +63,10 @@ private slots:
         QTest::newRow("unknown option") << QStringList{"--colour", "a.odt"} << "colour";
         QTest::newRow("missing value") << QStringList{"a.odt", "--printer"} << "printer";
         QTest::newRow("copies zero") << QStringList{"--copies", "0", "a.odt"} << "--copies";
+        QTest::newRow("option without name") << QStringList{"-o", "=x", "a.odt"} << "-o";
+        QTest::newRow("wait and no-wait") << QStringList{"--wait", "5", "--no-wait", "a.odt"} << "--no-wait";
+        QTest::newRow("retry with paths") << QStringList{"--retry", "r.json", "a.odt"} << "--retry";
+        QTest::newRow("retry to pdf") << QStringList{"--retry", "r.json", "--pdf", "out"} << "--retry";
         QTest::newRow("copies word") << QStringList{"--copies", "two", "a.odt"} << "--copies";
         QTest::newRow("pages backwards syntax") << QStringList{"--pages", "1-", "a.odt"} << "--pages";
         QTest::newRow("pages zero") << QStringList{"--pages", "0", "a.odt"} << "--pages";
@@ -145,10 +154,14 @@ private slots:
         failed.reason = "does not load";
         DocumentResult skipped{"/d/late.odt"};
         skipped.reason = "interrupted";
-        QCOMPARE(ExitStatus({printed, written}), 0);
-        QCOMPARE(ExitStatus({printed, failed}), 1);
+        DocumentResult queued{"/d/q.odt", DocumentResult::Outcome::Queued, "Alpha", 5};
+        DocumentResult waiting{"/d/w.odt", DocumentResult::Outcome::Waiting, "Alpha", 6};
+        QCOMPARE(ExitStatus({printed, written, queued}), 0);
+        QCOMPARE(ExitStatus({printed, waiting}), WaitingExitStatus);
+        QCOMPARE(ExitStatus({waiting, failed}), 1);
         QCOMPARE(ExitStatus({printed, skipped}), 1);
-        const QJsonObject report = QJsonDocument::fromJson(ReportJson({printed, written, failed, skipped})).object();
+        const QJsonObject report = QJsonDocument::fromJson(ReportJson({printed, written, failed, skipped}, "Alpha")).object();
+        QCOMPARE(report["printer"].toString(), QStringLiteral("Alpha"));
         const QJsonArray documents = report["documents"].toArray();
         QCOMPARE(documents.size(), 4);
         const QJsonObject first = documents[0].toObject();

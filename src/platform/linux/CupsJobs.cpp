@@ -12,15 +12,67 @@
 namespace {
 using Response = std::unique_ptr<ipp_t, decltype(&ippDelete)>;
 
+// The scheduler's name for a queue (or class) in requests.
+QByteArray PrinterUri(const QByteArray& queue) {
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s", queue.constData());
+    return uri;
+}
+
+// Where the requests about a printer go: the scheduler, or a printer's own address (see IsPrinterAddress).
+class Endpoint {
+public:
+    explicit Endpoint(const QString& queue) {
+        if (!IsPrinterAddress(queue)) {
+            printerUri = PrinterUri(queue.toUtf8());
+            return;
+        }
+        printerUri = queue.toUtf8();
+        char scheme[32], user[256], host[256], path[1024];
+        int port = 0;
+        if (httpSeparateURI(HTTP_URI_CODING_ALL, printerUri.constData(), scheme, sizeof scheme, user, sizeof user, host, sizeof host,
+                            &port, path, sizeof path) < HTTP_URI_STATUS_OK)
+            throw RuntimeError(68, QStringLiteral("\"%1\" is not a printer address").arg(queue));
+        resource = path;
+        const bool secure = qstrcmp(scheme, "ipps") == 0;
+        http_ = httpConnect2(host, port, nullptr, AF_UNSPEC, secure ? HTTP_ENCRYPTION_ALWAYS : HTTP_ENCRYPTION_IF_REQUESTED, 1,
+                             30000, nullptr);
+        if (!http_) throw RuntimeError(68, QStringLiteral("the printer at \"%1\" cannot be reached").arg(queue));
+    }
+    ~Endpoint() {
+        if (http_) httpClose(http_);
+    }
+    Endpoint(const Endpoint&) = delete;
+    Endpoint& operator=(const Endpoint&) = delete;
+    http_t* http() const { return http_; }  // CUPS_HTTP_DEFAULT: the scheduler
+
+    QByteArray printerUri;
+    QByteArray resource = "/";
+
+private:
+    http_t* http_ = CUPS_HTTP_DEFAULT;
+};
+
 // The response to a request about the object at uri (uriName: "printer-uri" or "job-uri"); null on failure.
-Response Ask(ipp_t* request, const char* uriName, const char* uri, const std::vector<const char*>& attributes) {
+Response Ask(ipp_t* request, const char* uriName, const char* uri, const std::vector<const char*>& attributes,
+             const Endpoint* endpoint = nullptr) {
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, uriName, nullptr, uri);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", int(attributes.size()), nullptr,
                   attributes.data());
-    Response response(cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/"), &ippDelete);
+    Response response(endpoint ? cupsDoRequest(endpoint->http(), request, endpoint->resource.constData())
+                               : cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/"),
+                      &ippDelete);
     if (!response || cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE) return {nullptr, &ippDelete};
     return response;
+}
+
+// A keyword attribute's values, comma separated, "none" left out.
+QString Keywords(ipp_attribute_t* attribute) {
+    QStringList words;
+    for (int i = 0; attribute && i < ippGetCount(attribute); ++i)
+        if (const char* word = ippGetString(attribute, i, nullptr); word && qstrcmp(word, "none") != 0) words << QString::fromUtf8(word);
+    return words.join(QStringLiteral(", "));
 }
 
 QString Text(ipp_t* response, const char* name) {
@@ -42,7 +94,8 @@ PrintJob::State StateOf(int ippState) {
     }
 }
 
-const std::vector<const char*> JobAttributes{"job-id", "job-printer-uri", "job-state", "job-printer-state-message"};
+const std::vector<const char*> JobAttributes{"job-id", "job-printer-uri", "job-state", "job-printer-state-message",
+                                             "job-state-reasons"};
 
 // The jobs of a Get-Jobs or Get-Job-Attributes response, each group one job.
 QList<PrintJob> JobsOf(ipp_t* response) {
@@ -71,31 +124,49 @@ QList<PrintJob> JobsOf(ipp_t* response) {
         }
         else if (n == "job-state") job.state = StateOf(ippGetInteger(a, 0));
         else if (n == "job-printer-state-message") job.reason = QString::fromUtf8(ippGetString(a, 0, nullptr));
+        else if (n == "job-state-reasons") job.stateReasons = Keywords(a);
     }
     finish();
     return jobs;
 }
 
-// The scheduler's name for a queue (or class) in requests.
-QByteArray PrinterUri(const QByteArray& queue) {
-    char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s", queue.constData());
-    return uri;
+// The state of a queue of the scheduler, or of a printer at its address; `unknownWhy` gets why it is
+// not known.
+PrinterState StateOfQueue(const QString& queue, QString* unknownWhy = nullptr) {
+    PrinterState printer;
+    try {
+        const Endpoint endpoint(queue);
+        const Response response = Ask(ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES), "printer-uri", endpoint.printerUri.constData(),
+                                      {"printer-is-accepting-jobs", "printer-state", "printer-state-message", "printer-state-reasons"},
+                                      &endpoint);
+        if (!response) {
+            printer.known = false;
+            if (unknownWhy)
+                *unknownWhy = cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND
+                                  ? QStringLiteral("the printer is not installed (any more)")
+                                  : QStringLiteral("the printing system does not answer (%1)").arg(QString::fromUtf8(cupsLastErrorString()));
+            return printer;
+        }
+        printer.message = Text(response.get(), "printer-state-message");
+        printer.reasons = Keywords(ippFindAttribute(response.get(), "printer-state-reasons", IPP_TAG_KEYWORD));
+        ipp_attribute_t* accepting = ippFindAttribute(response.get(), "printer-is-accepting-jobs", IPP_TAG_BOOLEAN);
+        printer.accepting = !accepting || ippGetBoolean(accepting, 0);
+        ipp_attribute_t* state = ippFindAttribute(response.get(), "printer-state", IPP_TAG_ENUM);
+        printer.stopped = state && ippGetInteger(state, 0) == IPP_PSTATE_STOPPED;
+    } catch (const RuntimeError& e) {
+        printer.known = false;
+        if (unknownWhy) *unknownWhy = e.description;
+    }
+    return printer;
 }
 
-QString RefusalOfQueue(const QByteArray& queue) {
-    const Response response = Ask(ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES), "printer-uri", PrinterUri(queue).constData(),
-                                  {"printer-is-accepting-jobs", "printer-state", "printer-state-message"});
-    if (!response) {
-        if (cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND) return QStringLiteral("the printer is not installed (any more)");
-        return QStringLiteral("the printing system does not answer (%1)").arg(QString::fromUtf8(cupsLastErrorString()));
-    }
-    const QString message = Text(response.get(), "printer-state-message");
-    const QString because = message.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(message);
-    ipp_attribute_t* accepting = ippFindAttribute(response.get(), "printer-is-accepting-jobs", IPP_TAG_BOOLEAN);
-    if (accepting && !ippGetBoolean(accepting, 0)) return QStringLiteral("the printer does not accept jobs") + because;
-    ipp_attribute_t* state = ippFindAttribute(response.get(), "printer-state", IPP_TAG_ENUM);
-    if (state && ippGetInteger(state, 0) == IPP_PSTATE_STOPPED) return QStringLiteral("the printer is stopped") + because;
+QString RefusalOfQueue(const QString& queue) {
+    QString unknownWhy;
+    const PrinterState printer = StateOfQueue(queue, &unknownWhy);
+    if (!printer.known) return unknownWhy;
+    const QString because = printer.message.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(printer.message);
+    if (!printer.accepting) return QStringLiteral("the printer does not accept jobs") + because;
+    if (printer.stopped) return QStringLiteral("the printer is stopped") + because;
     return {};
 }
 
@@ -111,11 +182,21 @@ ipp_t* GetJobs(int firstId, const std::vector<const char*>& attributes, Response
 }  // namespace
 
 QString CupsPrinters::refusal(const QString& name) {
+    if (IsPrinterAddress(name)) return RefusalOfQueue(name);
     const Destinations dests;  // a scheduler that cannot be asked says so itself
     try {
-        return RefusalOfQueue(dests.queueNamed(name)->name);
+        return RefusalOfQueue(QString::fromUtf8(dests.queueNamed(name)->name));
     } catch (const RuntimeError&) {
         return QStringLiteral("the printer is not installed (any more)");
+    }
+}
+
+PrinterState CupsPrinters::printerState(const QString& name) {
+    if (IsPrinterAddress(name)) return StateOfQueue(name);
+    try {
+        return StateOfQueue(QString::fromUtf8(Destinations().queueNamed(name)->name));
+    } catch (const RuntimeError&) {
+        return {false};
     }
 }
 
@@ -150,10 +231,21 @@ QList<PrintJob> CupsPrinters::jobsAfter(int after) {
     return jobs;
 }
 
-PrintJob CupsPrinters::job(int id) {
-    const QByteArray uri = "ipp://localhost/jobs/" + QByteArray::number(id);
-    const Response response = Ask(ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES), "job-uri", uri.constData(), JobAttributes);
-    const QList<PrintJob> jobs = response ? JobsOf(response.get()) : QList<PrintJob>();
+PrintJob CupsPrinters::job(int id, const QString& printer) {
+    QList<PrintJob> jobs;
+    if (IsPrinterAddress(printer)) {
+        // A printer at its own address names its jobs by its address and their number.
+        const Endpoint endpoint(printer);
+        ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+        ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", id);
+        const Response response = Ask(request, "printer-uri", endpoint.printerUri.constData(), JobAttributes, &endpoint);
+        if (response) jobs = JobsOf(response.get());
+        for (PrintJob& job : jobs) job.printer = printer;
+    } else {
+        const QByteArray uri = "ipp://localhost/jobs/" + QByteArray::number(id);
+        const Response response = Ask(ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES), "job-uri", uri.constData(), JobAttributes);
+        if (response) jobs = JobsOf(response.get());
+    }
     if (jobs.isEmpty())
         throw RuntimeError(68, QStringLiteral("The printing system has no job %1 (%2)").arg(id).arg(QString::fromUtf8(cupsLastErrorString())));
     return jobs.first();
@@ -161,34 +253,57 @@ PrintJob CupsPrinters::job(int id) {
 
 // One Print-Job request: the scheduler answers with the job's id and state once it holds the whole file.
 // The job carries the user's own options for the queue (lpoptions), as `lp` and the office apply them,
-// with the run's copies and sides over them.
-PrintJob CupsPrinters::sendPdf(const QString& queue, const QString& file, const QString& title, int copies,
-                               const QString& sides) {
+// with the run's options over them.
+PrintJob CupsPrinters::sendPdf(const QString& queue, const QString& file, const QString& title, const JobOptions& jobOptions) {
     const QByteArray name = queue.toUtf8();
     cups_option_t* options = nullptr;
     int count = 0;
     for (const auto& [option, value] : userOptions(name)) count = cupsAddOption(option.constData(), value.constData(), count, &options);
-    if (copies > 1) count = cupsAddOption("copies", QByteArray::number(copies).constData(), count, &options);
-    if (!sides.isEmpty()) count = cupsAddOption("sides", sides.toUtf8().constData(), count, &options);
+    for (const auto& [option, value] : jobOptions)
+        count = cupsAddOption(option.toUtf8().constData(), value.toUtf8().constData(), count, &options);
 
+    const Endpoint endpoint(queue);
     ipp_t* request = ippNewRequest(IPP_OP_PRINT_JOB);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, PrinterUri(name).constData());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, endpoint.printerUri.constData());
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.toUtf8().constData());
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr, CUPS_FORMAT_PDF);
     cupsEncodeOptions2(request, count, options, IPP_TAG_OPERATION);
     cupsEncodeOptions2(request, count, options, IPP_TAG_JOB);
     cupsFreeOptions(count, options);
-    const Response response(cupsDoFileRequest(CUPS_HTTP_DEFAULT, request, "/", QFile::encodeName(file).constData()),
-                            &ippDelete);
+    const Response response(
+        cupsDoFileRequest(endpoint.http(), request, endpoint.resource.constData(), QFile::encodeName(file).constData()), &ippDelete);
     ipp_attribute_t* id = response ? ippFindAttribute(response.get(), "job-id", IPP_TAG_INTEGER) : nullptr;
     if (!id || cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE)
         throw RuntimeError(68, QString::fromUtf8(cupsLastErrorString()));
     ipp_attribute_t* state = ippFindAttribute(response.get(), "job-state", IPP_TAG_ENUM);
-    PrintJob job{ippGetInteger(id, 0), {}, state ? StateOf(ippGetInteger(state, 0)) : PrintJob::State::Pending, {}};
-    if (job.state == PrintJob::State::Pending || job.state == PrintJob::State::Held)
-        job.reason = RefusalOfQueue(name);
-    return job;
+    return {ippGetInteger(id, 0), {}, state ? StateOf(ippGetInteger(state, 0)) : PrintJob::State::Pending, {}};
+}
+
+// What the printer lists as supported (its -supported attribute), as `lp` is checked by the scheduler.
+OptionSupport CupsPrinters::supportOf(const QString& queue, const QString& option, const QString& value) {
+    const bool address = IsPrinterAddress(queue);
+    cups_dest_t* dest = address ? cupsGetDestWithURI(nullptr, queue.toUtf8().constData())
+                                : cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.toUtf8().constData(), nullptr);
+    if (!dest) ThrowUnreachable();
+    http_t* http = address ? cupsConnectDest(dest, CUPS_DEST_FLAGS_DEVICE, 30000, nullptr, nullptr, 0, nullptr, nullptr)
+                           : CUPS_HTTP_DEFAULT;
+    OptionSupport support;
+    if (cups_dinfo_t* info = cupsCopyDestInfo(http, dest)) {
+        const QByteArray name = option.toUtf8();
+        if (ipp_attribute_t* supported = cupsFindDestSupported(http, dest, info, name.constData())) {
+            std::vector<char> text(size_t(ippAttributeString(supported, nullptr, 0)) + 1);
+            ippAttributeString(supported, text.data(), text.size());
+            support.supported = QString::fromUtf8(text.data()).replace(QLatin1Char(','), QStringLiteral(", "));
+            support.verdict = cupsCheckDestSupported(http, dest, info, name.constData(), value.toUtf8().constData())
+                                  ? OptionSupport::Verdict::Supported
+                                  : OptionSupport::Verdict::Unsupported;
+        }
+        cupsFreeDestInfo(info);
+    }
+    if (http) httpClose(http);
+    cupsFreeDests(1, dest);
+    return support;
 }
 
 // Read once per queue: asking for them costs the scheduler a request, and a run keeps the options its

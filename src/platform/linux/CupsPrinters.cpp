@@ -24,4 +24,7 @@ void CupsPrinters::setDefaultPrinter(const QString& name) {
                                    .arg(QString::fromUtf8(cupsLastErrorString())));
 }
 
-QString CupsPrinters::queueOf(const QString& name) { return QString::fromUtf8(Destinations().queueNamed(name)->name); }
+QString CupsPrinters::queueOf(const QString& name) {
+    if (IsPrinterAddress(name)) return name;
+    return QString::fromUtf8(Destinations().queueNamed(name)->name);
+}

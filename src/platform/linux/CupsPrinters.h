@@ -22,9 +22,10 @@ public:
     QString refusal(const QString& name) override;
     int newestJobId() override;
     QList<PrintJob> jobsAfter(int after) override;
-    PrintJob job(int id) override;
-    PrintJob sendPdf(const QString& queue, const QString& file, const QString& title, int copies,
-                     const QString& sides) override;
+    PrintJob job(int id, const QString& printer) override;
+    PrinterState printerState(const QString& printer) override;
+    OptionSupport supportOf(const QString& queue, const QString& option, const QString& value) override;
+    PrintJob sendPdf(const QString& queue, const QString& file, const QString& title, const JobOptions& options) override;
 
 private:
     // The user's own options for a queue (lpoptions), name and value, as they were when first asked for.

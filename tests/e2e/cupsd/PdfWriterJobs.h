@@ -115,3 +115,16 @@ public:
 private:
     PrivateCupsd& cupsd_;
 };
+
+// What every test of the backend starts with: a private scheduler with the printer installed.
+struct PdfWriterTestBed {
+    std::unique_ptr<PrivateCupsd> cupsd;
+    std::unique_ptr<PdfWriterJobs> jobs;
+    // False, with the scheduler's error, when the printer could not be installed.
+    bool start() {
+        cupsd = std::make_unique<PrivateCupsd>();
+        if (!PdfWriterJobs::install(*cupsd)) return false;
+        jobs = std::make_unique<PdfWriterJobs>(*cupsd);
+        return true;
+    }
+};
