@@ -76,7 +76,8 @@ namespace {
 // The command's options as the parser knows them.
 struct Options {
     QCommandLineOption printer{QStringLiteral("printer"),
-                               QStringLiteral("Print on NAME: a queue, its description or a class. Default: your default printer."),
+                               QStringLiteral("Print on NAME: a queue, its description, a class, or an ipp:// printer address.\n"
+                                              "Default: your default printer."),
                                QStringLiteral("NAME")};
     QCommandLineOption pdf{QStringLiteral("pdf"), QStringLiteral("Write one PDF per document into DIR instead of printing."),
                            QStringLiteral("DIR")};

@@ -1,7 +1,11 @@
 // quorvane-batch as a user runs it: the built program against the real office and a private scheduler,
 // every job read back from the queue that kept it, every PDF by its text, the report by its JSON.
 #include <QtTest>
+#include <arpa/inet.h>
 #include <csignal>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <sys/stat.h>
 #include <cups/cups.h>
 #include <optional>
@@ -26,6 +30,19 @@ QString jobAttribute(int job, const char* name) {
     }
     ippDelete(response);
     return value;
+}
+
+// A TCP port of this machine that nothing listens on now.
+int FreePort() {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ::bind(s, reinterpret_cast<sockaddr*>(&address), size);
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &size);
+    ::close(s);
+    return ntohs(address.sin_port);
 }
 
 int pdfPages(const QString& file) {
@@ -226,21 +243,120 @@ private slots:
                  qPrintable(refused.document(0)["reason"].toString()));
         QVERIFY(refused.err.isEmpty() || !refused.err.contains(QStringLiteral("Application Error")));
 
-        // A stopped printer takes the job but does not print it: the document is not counted as printed,
-        // and its report names the job that waits, which prints once the printer is started.
+        QCOMPARE(spoolsLeft(), QStringList());
+    }
+
+    // A stopped printer holds the jobs without printing them: they wait (exit 3), none fails, none is
+    // canceled or sent again, and each prints once the printer is started. --no-wait ends at queued.
+    void jobsOnAStoppedPrinterWaitAndPrintOnce() {
         QVERIFY(PrivateCupsd::runTool(QStringLiteral("cupsdisable"), {"-r", "out of toner", "Gamma"}));
         const int kept = jobsOn(QStringLiteral("Gamma"));
-        const BatchCommand stopped = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), after});
+        const QString one = document(QStringLiteral("stopped/1.odt")), two = document(QStringLiteral("stopped/2.odt"));
+        const BatchCommand stopped = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), one, two});
+        const BatchCommand unfollowed = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), QStringLiteral("--no-wait"), one});
+        QTest::qWait(1000);
+        const int keptWhileStopped = jobsOn(QStringLiteral("Gamma"));
         PrivateCupsd::runTool(QStringLiteral("cupsenable"), {"Gamma"});
-        QCOMPARE(stopped.status, 1);
-        QCOMPARE(stopped.outcomes(), QStringLiteral("failed"));
-        const int job = stopped.document(0)["job"].toInt();
-        QVERIFY(job > 0);
-        QVERIFY2(stopped.document(0)["reason"].toString().contains(QStringLiteral("waits as job %1").arg(job)) &&
-                     stopped.document(0)["reason"].toString().contains(QStringLiteral("out of toner")),
-                 qPrintable(stopped.document(0)["reason"].toString()));
-        QCOMPARE(cups->waitForJobs(QStringLiteral("Gamma"), kept + 1, 60000).size(), kept + 1);
+        QCOMPARE(stopped.status, 3);
+        QCOMPARE(stopped.outcomes(), QStringLiteral("waiting waiting"));
+        const QString reason = stopped.document(0)["reason"].toString();
+        QVERIFY2(reason.contains(QStringLiteral("job %1").arg(stopped.document(0)["job"].toInt())) && reason.contains(QStringLiteral("out of toner")),
+                 qPrintable(reason));
+        QCOMPARE(unfollowed.status, 0);
+        QCOMPARE(unfollowed.outcomes(), QStringLiteral("queued"));
+        QCOMPARE(keptWhileStopped, kept);
+        QVERIFY(cups->waitUntilIdle(60000));
+        QCOMPARE(jobsOn(QStringLiteral("Gamma")), kept + 3);
         QCOMPARE(spoolsLeft(), QStringList());
+    }
+
+    // A job its backend aborts and one canceled while the run follows it fail with CUPS's reasons. A
+    // retry of a report prints only what really failed: a job that printed after all is not sent again.
+    void failedJobsAndARetryThatSendsOnlyThose() {
+        QVERIFY(PrivateCupsd::runTool(QStringLiteral("lpadmin"), {"-p", "Broken", "-E", "-v", "failjob:/", "-m", "raw"}));
+        QVERIFY(PrivateCupsd::runTool(QStringLiteral("lpadmin"), {"-p", "Slow", "-E", "-v", "slowjob:/", "-m", "raw"}));
+        const QString jammed = document(QStringLiteral("retry/jammed.odt")), later = document(QStringLiteral("retry/later.odt"));
+        const BatchCommand aborted = run({QStringLiteral("--printer"), QStringLiteral("Broken"), jammed});
+        QCOMPARE(aborted.status, 1);
+        QCOMPARE(aborted.outcomes(), QStringLiteral("failed"));
+        QVERIFY2(aborted.document(0)["reason"].toString().contains(QStringLiteral("aborted")) &&
+                     aborted.document(0)["reason"].toString().contains(QStringLiteral("paper jam")),
+                 qPrintable(aborted.document(0)["reason"].toString()));
+        const BatchCommand canceled = run({QStringLiteral("--printer"), QStringLiteral("Slow"), later}, [](QProcess&) {
+            QVERIFY(PrivateCupsd::waitFor([] { return !PrivateCupsd::outputOf(QStringLiteral("lpstat"), {"-o", "Slow"}).isEmpty(); }, 60000));
+            QVERIFY(PrivateCupsd::runTool(QStringLiteral("cancel"), {"-a", "Slow"}));
+        });
+        QCOMPARE(canceled.status, 1);
+        QVERIFY2(canceled.document(0)["reason"].toString().contains(QStringLiteral("canceled")) &&
+                     canceled.document(0)["reason"].toString().contains(QStringLiteral("job-canceled-by-user")),
+                 qPrintable(canceled.document(0)["reason"].toString()));
+
+        // An earlier report: "later" failed though its job printed after all; "jammed" really failed.
+        const BatchCommand printed = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), later});
+        QCOMPARE(printed.status, 0);
+        const QJsonObject laterFailed{{"path", later}, {"outcome", "failed"}, {"printer", "Gamma Laser"}, {"job", printed.document(0)["job"]}};
+        QJsonObject jammedFailed = aborted.document(0);
+        const QString report = docs.filePath(QStringLiteral("earlier.json"));
+        QFile earlier(report);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write(QJsonDocument(QJsonObject{{"printer", "Gamma Laser"}, {"documents", QJsonArray{laterFailed, jammedFailed}}}).toJson());
+        earlier.close();
+        QVERIFY(cups->waitUntilIdle(60000));
+        const int kept = jobsOn(QStringLiteral("Gamma"));
+        const BatchCommand retried = run({QStringLiteral("--retry"), report});
+        QVERIFY2(retried.status == 0, qPrintable(retried.out + retried.err));
+        QCOMPARE(retried.outcomes(), QStringLiteral("printed printed"));
+        QVERIFY2(retried.document(0)["reason"].toString().contains(QStringLiteral("not sent again")), qPrintable(retried.out));
+        QCOMPARE(retried.document(1)["printer"].toString(), QStringLiteral("Gamma Laser"));
+        QVERIFY(cups->waitUntilIdle(60000));
+        QCOMPARE(jobsOn(QStringLiteral("Gamma")), kept + 1);
+        QVERIFY(textOf(QStringLiteral("Gamma"), kept).contains(QStringLiteral("Text of retry/jammed.odt")));
+    }
+
+    // -o attributes reach the kept job; a value outside the printer's list ends the run before any job.
+    void printerOptionsAreCheckedThenSent() {
+        const QString path = document(QStringLiteral("o/options.odt"));
+        const BatchCommand r = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), QStringLiteral("-o"), QStringLiteral("print-color-mode=monochrome"),
+                                    QStringLiteral("-o"), QStringLiteral("media=iso_a4_210x297mm"), path});
+        QVERIFY2(r.status == 0, qPrintable(r.out + r.err));
+        const int job = r.document(0)["job"].toInt();
+        QCOMPARE(jobAttribute(job, "print-color-mode"), QStringLiteral("monochrome"));
+        QCOMPARE(jobAttribute(job, "media"), QStringLiteral("iso_a4_210x297mm"));
+        QVERIFY2(r.err.contains(QStringLiteral("warning: -o media=")), qPrintable(r.err));  // a raw queue lists no media
+        const int newest = CupsPrinters().newestJobId();
+        const BatchCommand refused = run({QStringLiteral("--printer"), QStringLiteral("Gamma"), QStringLiteral("-o"), QStringLiteral("number-up=3"), path});
+        QCOMPARE(refused.status, 2);
+        QVERIFY2(refused.err.contains(QStringLiteral("number-up=3")) && refused.err.contains(QStringLiteral("1, 2, 4")), qPrintable(refused.err));
+        QCOMPARE(CupsPrinters().newestJobId(), newest);
+    }
+
+    // Another scheduler by --server, and a printer by its ipp:// address (that scheduler's queue over TCP).
+    void anyServerAndAPrinterByItsAddress() {
+        const QByteArray server = qgetenv("CUPS_SERVER"), root = qgetenv("CUPS_SERVERROOT");
+        const int port = FreePort();
+        qputenv("QUORVANE_CUPSD_PORT", QByteArray::number(port));
+        auto other = std::make_unique<PrivateCupsd>();
+        qunsetenv("QUORVANE_CUPSD_PORT");
+        const auto restore = [&] {
+            qputenv("CUPS_SERVER", server);
+            qputenv("CUPS_SERVERROOT", root);
+        };
+        restore();
+        QVERIFY2(other->started(), qPrintable(other->error()));
+        const QString path = document(QStringLiteral("elsewhere.odt"));
+        const BatchCommand served = run({QStringLiteral("--server"), other->var(QStringLiteral("CUPS_SERVER")), QStringLiteral("--printer"),
+                                         QStringLiteral("Alpha"), path});
+        const QString address = QStringLiteral("ipp://localhost:%1/printers/Beta").arg(port);
+        const BatchCommand addressed = run({QStringLiteral("--printer"), address, path});
+        const int keptAlpha = int(other->waitForJobs(QStringLiteral("Alpha"), 1).size());
+        const int keptBeta = int(other->waitForJobs(QStringLiteral("Beta"), 1).size());
+        other.reset();
+        restore();
+        QVERIFY2(served.status == 0, qPrintable(served.out + served.err));
+        QVERIFY2(addressed.status == 0, qPrintable(addressed.out + addressed.err));
+        QCOMPARE(addressed.document(0)["printer"].toString(), address);
+        QCOMPARE(keptAlpha, 1);
+        QCOMPARE(keptBeta, 1);
     }
 
     // Ctrl-C ends the run at once: no office left running, no partly written PDF, the report says

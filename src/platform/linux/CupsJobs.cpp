@@ -1,6 +1,7 @@
 // The printing system's own record of the user's jobs and of a printer's state, asked over IPP, and the
 // jobs the program hands to it itself.
 #include <QFile>
+#include <QRegularExpression>
 #include <algorithm>
 #include <memory>
 #include <optional>
@@ -280,6 +281,21 @@ PrintJob CupsPrinters::sendPdf(const QString& queue, const QString& file, const 
     return {ippGetInteger(id, 0), {}, state ? StateOf(ippGetInteger(state, 0)) : PrintJob::State::Pending, {}};
 }
 
+namespace {
+// Two attributes whose list libcups does not read as IPP means it: job-priority-supported is the number
+// of levels (any priority from 1 up to it), and job-hold-until takes a time of day besides its keywords.
+std::optional<bool> supportedBeyondTheList(const QString& option, const QString& value, ipp_attribute_t* supported) {
+    if (option == QStringLiteral("job-priority") && ippGetValueTag(supported) == IPP_TAG_INTEGER) {
+        bool number = false;
+        const int priority = value.toInt(&number);
+        return number && priority >= 1 && priority <= ippGetInteger(supported, 0);
+    }
+    static const QRegularExpression timeOfDay(QStringLiteral("^([01][0-9]|2[0-3]):[0-5][0-9](:[0-5][0-9])?$"));
+    if (option == QStringLiteral("job-hold-until") && timeOfDay.match(value).hasMatch()) return true;
+    return std::nullopt;
+}
+}  // namespace
+
 // What the printer lists as supported (its -supported attribute), as `lp` is checked by the scheduler.
 OptionSupport CupsPrinters::supportOf(const QString& queue, const QString& option, const QString& value) {
     const bool address = IsPrinterAddress(queue);
@@ -295,9 +311,9 @@ OptionSupport CupsPrinters::supportOf(const QString& queue, const QString& optio
             std::vector<char> text(size_t(ippAttributeString(supported, nullptr, 0)) + 1);
             ippAttributeString(supported, text.data(), text.size());
             support.supported = QString::fromUtf8(text.data()).replace(QLatin1Char(','), QStringLiteral(", "));
-            support.verdict = cupsCheckDestSupported(http, dest, info, name.constData(), value.toUtf8().constData())
-                                  ? OptionSupport::Verdict::Supported
-                                  : OptionSupport::Verdict::Unsupported;
+            const bool ok = supportedBeyondTheList(option, value, supported)
+                                .value_or(cupsCheckDestSupported(http, dest, info, name.constData(), value.toUtf8().constData()));
+            support.verdict = ok ? OptionSupport::Verdict::Supported : OptionSupport::Verdict::Unsupported;
         }
         cupsFreeDestInfo(info);
     }

@@ -38,6 +38,10 @@ write_config() {
         [ -e /usr/lib/cups/$sub ] && ln -sfn /usr/lib/cups/$sub "$DIR/lib/$sub"
     done
     cc -O2 -Wall -o "$DIR/lib/backend/keepjob" "$HERE/keepjob.c" || die "cannot build the keepjob backend (is a C compiler installed?)"
+    # A printer whose every job fails (its backend reports a jam), and one that takes a minute a job.
+    printf '#!/bin/sh\n[ $# -eq 0 ] && exit 0\necho "ERROR: paper jam" >&2\nexit 1\n' >"$DIR/lib/backend/failjob"
+    printf '#!/bin/sh\n[ $# -eq 0 ] && exit 0\nsleep 60\n' >"$DIR/lib/backend/slowjob"
+    chmod 0755 "$DIR/lib/backend/failjob" "$DIR/lib/backend/slowjob"
     cat >"$DIR/etc/cups-files.conf" <<CONF
 User lp
 Group lp
@@ -59,6 +63,7 @@ SetEnv KEEPJOB_DIR $DIR/jobs
 CONF
     cat >"$DIR/etc/cupsd.conf" <<CONF
 Listen $DIR/cups.sock
+${QUORVANE_CUPSD_PORT:+Listen 127.0.0.1:$QUORVANE_CUPSD_PORT}
 LogLevel ${QUORVANE_CUPSD_LOG_LEVEL:-debug}
 MaxLogSize 0
 ErrorPolicy abort-job
