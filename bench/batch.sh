@@ -2,7 +2,9 @@
 # quorvane-batch against LibreOffice's own batch modes, measured in one run on the same documents:
 #   to a queue:  quorvane-batch --printer Press (--jobs 1, --jobs 2)  vs  one `soffice --headless -p`
 #   to PDF:      quorvane-batch --pdf DIR (--jobs 1, --jobs 2)       vs  one `soffice --headless --convert-to pdf`
-# Each paper run counts until the scheduler has kept every job; the command confirms each job itself.
+# Each paper run counts until the scheduler has kept every job; the command follows each job to its end
+# itself. Two ratios of the same run besides: following the jobs (against --no-wait, which ends once
+# every job is queued) and printing to the queue against writing the PDFs, both with --jobs 2.
 # Then the peak memory (VmHWM) of each office over a longer PDF run.
 # The queue is set up as a print server's would be: it has a printer description (on a raw queue,
 # which CUPS deprecates, the office asks the scheduler for the missing description some 16 times per
@@ -70,12 +72,13 @@ pdf() {  # label, command...: seconds until every PDF is written
 }
 
 best() { if [ -z "$1" ] || [ "$(echo "$2 < $1" | bc -l)" -eq 1 ]; then echo "$2"; else echo "$1"; fi; }
-so_p= qb_p1= qb_p2= so_d= qb_d1= qb_d2=
+so_p= qb_p1= qb_p2= qb_pn= so_d= qb_d1= qb_d2=
 round=1
 while [ "$round" -le "$rounds" ]; do
     so_p=$(best "$so_p" "$(paper soffice soffice --headless "$soffice_profile" -p "$work/docs"/*.odt)")
     qb_p1=$(best "$qb_p1" "$(paper batch1 "$batch" --printer Press --jobs 1 "$work/docs")")
     qb_p2=$(best "$qb_p2" "$(paper batch2 "$batch" --printer Press --jobs 2 "$work/docs")")
+    qb_pn=$(best "$qb_pn" "$(paper nowait "$batch" --printer Press --jobs 2 --no-wait "$work/docs")")
     so_d=$(best "$so_d" "$(pdf soffice soffice --headless "$soffice_profile" --convert-to pdf --outdir "$work/so-pdf$round" "$work/docs"/*.odt)")
     qb_d1=$(best "$qb_d1" "$(pdf batch1 "$batch" --jobs 1 --pdf "$work/pdf1-$round" "$work/docs")")
     qb_d2=$(best "$qb_d2" "$(pdf batch2 "$batch" --jobs 2 --pdf "$work/pdf2-$round" "$work/docs")")
@@ -92,6 +95,9 @@ report() {  # what, reference seconds, jobs 1 seconds, jobs 2 seconds
 }
 report "To queue Press, every job kept" "$so_p" "$qb_p1" "$qb_p2"
 report "To PDF" "$so_d" "$qb_d1" "$qb_d2"
+printf 'quorvane-batch --jobs 2, %d documents, best of %d rounds:\n' "$count" "$rounds"
+printf '  following every job to its end  %7.2f s  vs --no-wait %7.2f s: %+.1f%%\n' "$qb_p2" "$qb_pn" "$(echo "($qb_p2 / $qb_pn - 1) * 100" | bc -l)"
+printf '  to the queue, every job ended   %7.2f s  vs to PDF     %7.2f s: %+.1f%%\n' "$qb_p2" "$qb_d2" "$(echo "($qb_p2 / $qb_d2 - 1) * 100" | bc -l)"
 
 # Peak memory of each office: sampled while a --jobs 2 PDF run of MEMORY_DOCUMENTS goes on.
 python3 "$here/batch/make-docs.py" "$work/many" "$memory_count"
