@@ -104,6 +104,18 @@ struct Options {
                              QStringLiteral("FILE")};
     QCommandLineOption server{QStringLiteral("server"), QStringLiteral("Use the printing system at HOST[:PORT], as lp -h."),
                               QStringLiteral("HOST")};
+    QCommandLineOption watch{QStringLiteral("watch"),
+                             QStringLiteral("Print every document that arrives in the folder IN, until SIGTERM."),
+                             QStringLiteral("IN")};
+    QCommandLineOption done{QStringLiteral("done"), QStringLiteral("With --watch: where printed documents go. Default: IN/done."),
+                            QStringLiteral("DIR")};
+    QCommandLineOption failed{QStringLiteral("failed"),
+                              QStringLiteral("With --watch: where failed documents go, each with its reason in NAME.txt.\n"
+                                             "Default: IN/failed."),
+                              QStringLiteral("DIR")};
+    QCommandLineOption once{QStringLiteral("once"), QStringLiteral("With --watch: take what is there, then end.")};
+    QCommandLineOption logFile{QStringLiteral("log"), QStringLiteral("With --watch: log to FILE, reopened on SIGHUP."),
+                               QStringLiteral("FILE")};
     QCommandLineOption jobs{QStringLiteral("jobs"), QStringLiteral("Use N offices at once. Default: one per processor core."),
                             QStringLiteral("N")};
     QCommandLineOption renew{QStringLiteral("renew-after"), QStringLiteral("Start a fresh office after every N documents."),
@@ -119,12 +131,12 @@ struct Options {
                        "and copy any file you can read into what it prints. Only for documents you trust.")};
 
     QList<QCommandLineOption> all() const {
-        return {printer, pdf, extension, from, copies, pages, sides, option, wait, noWait, retry, server, jobs, renew, json,
-                check, unsandboxed};
+        return {printer, pdf, extension, from, copies, pages, sides, option, wait, noWait, retry, server,
+                watch, done, failed, once, logFile, jobs, renew, json, check, unsandboxed};
     }
     // Those that take a value once at most.
     QList<QCommandLineOption> single() const {
-        return {printer, pdf, extension, copies, pages, sides, wait, retry, server, jobs, renew, json};
+        return {printer, pdf, extension, copies, pages, sides, wait, retry, server, watch, done, failed, logFile, jobs, renew, json};
     }
 };
 
@@ -152,6 +164,20 @@ Fault readPaths(const QCommandLineParser& parser, const Options& opt, const Read
         if (!lines) return QStringLiteral("--from: cannot read the list \"%1\".").arg(list);
         o.paths += *lines;
     }
+    o.watchFolder = parser.value(opt.watch);
+    o.doneFolder = parser.value(opt.done);
+    o.failedFolder = parser.value(opt.failed);
+    o.once = parser.isSet(opt.once);
+    o.logFile = parser.value(opt.logFile);
+    o.extension = parser.value(opt.extension);
+    const bool watching = parser.isSet(opt.done) || parser.isSet(opt.failed) || o.once || parser.isSet(opt.logFile);
+    if (parser.isSet(opt.watch)) {
+        if (o.watchFolder.isEmpty()) return QStringLiteral("--watch: the folder is empty.");
+        if (!o.paths.isEmpty() || parser.isSet(opt.retry) || parser.isSet(opt.check))
+            return QStringLiteral("--watch takes its documents from the folder: give no PATH, --from, --retry or --check.");
+        return {};
+    }
+    if (watching) return QStringLiteral("--done, --failed, --once and --log are for --watch.");
     o.retryReport = parser.value(opt.retry);
     if (parser.isSet(opt.retry)) {
         if (o.retryReport.isEmpty()) return QStringLiteral("--retry: the report's file name is empty.");
@@ -159,7 +185,6 @@ Fault readPaths(const QCommandLineParser& parser, const Options& opt, const Read
         return {};
     }
     if (o.paths.isEmpty()) return QStringLiteral("No documents given: name at least one PATH, or --from FILE.");
-    o.extension = parser.value(opt.extension);
     if (o.extension.isEmpty() || o.extension.contains(QLatin1Char('/')))
         return QStringLiteral("--extension: \"%1\" is no extension (a name ending such as odt, or *).").arg(o.extension);
     return {};

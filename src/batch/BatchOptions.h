@@ -19,6 +19,10 @@ struct BatchOptions {
     bool follow = true;        // each job followed to its end; false (--no-wait): done once queued
     int waitSeconds = 300;     // the longest wait for the jobs without one arriving or ending
     QString retryReport;       // set: the failed documents of this earlier report are the run's
+    QString watchFolder;       // set: a hot folder, watched for documents until the service ends
+    QString doneFolder, failedFolder;  // the watched folder's; empty: IN/done and IN/failed
+    bool once = false;         // the hot folder's documents of now, then the end
+    QString logFile;           // set: standard error goes there, reopened on SIGHUP
     int jobs = 0;              // offices at once; 0: one per processor core
     int renewAfter = 0;        // documents per office before a fresh one; 0: never
     bool check = false;        // nothing printed: each document loaded and described

@@ -14,6 +14,7 @@
 #include "batch/Retry.h"
 #include "batch/RunState.h"
 #include "engine/JobOptions.h"
+#include "hotfolder/HotFolder.h"
 #include "engine/FolderDocuments.h"
 #include "engine/PathHelpers.h"
 #include "platform/linux/OfficeSandbox.h"
@@ -146,6 +147,7 @@ int RunBatch(BatchPlatform& shared, const BatchOptions& options) {
             throw UsageFault{e.description};
         }
     }
+    if (!options.watchFolder.isEmpty()) return RunHotFolder(shared, options, destination);
     const QStringList documents = retry ? retry->documents : CollectDocuments(platform, options.paths, options.extension);
     if (documents.isEmpty()) throw UsageFault{QStringLiteral("No documents found in the paths given.")};
     const QStringList pdfPaths = destination.pdf ? PlanPdfPaths(documents, pdfFolder, platform.runtime.now()) : QStringList();

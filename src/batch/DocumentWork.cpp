@@ -145,7 +145,8 @@ QString DocumentWork::exportPdf(const std::shared_ptr<OfficeObject>& document, c
 // The office renders the document as a PDF in the run's spool folder, side by side with the other
 // offices; only handing that file to the printer takes the turn, so the jobs reach the printer in list
 // order. The printing system gives the job's id in its answer.
-DocumentResult DocumentWork::print(const QString& path, const Turn& printTurn, PendingFiles& pending) {
+DocumentResult DocumentWork::print(const QString& path, const Turn& printTurn, PendingFiles& pending,
+                                   const std::function<void(const SentJob&)>& sent) {
     return account(path, [&](DocumentResult& result, std::shared_ptr<OfficeObject>& document) {
         const QString name = GetFileName(path);
         QString failure, pdf;
@@ -164,6 +165,7 @@ DocumentResult DocumentWork::print(const QString& path, const Turn& printTurn, P
             if (pdf.isEmpty()) return;
             try {
                 job = SendJob(platform_, name, destination_.printer, destination_.queue, pdf, options_.job);
+                if (sent) sent(*job);
             } catch (const RuntimeError& e) {
                 failure = e.description;
             }

@@ -38,8 +38,10 @@ public:
     // exactly once, also when the document did not load (then with nothing to print). Everything else
     // of the document (loading, rendering, closing) is outside the turn. The rendered job passes through
     // the run's spool folder in `pending`.
+    // `sent` hears of the job in the turn, as soon as the printing system has taken it.
     using Turn = std::function<void(const std::function<void()>& print)>;
-    DocumentResult print(const QString& path, const Turn& printTurn, PendingFiles& pending);
+    DocumentResult print(const QString& path, const Turn& printTurn, PendingFiles& pending,
+                         const std::function<void(const SentJob&)>& sent = {});
     // Writes the document's PDF to pdfPath: exported to a temporary file beside it, then renamed.
     DocumentResult writePdf(const QString& path, const QString& pdfPath, PendingFiles& pending);
     // Loads the document as for printing and describes it; prints nothing.

@@ -11,8 +11,8 @@ namespace {
 constexpr int LookEveryMs = 100;
 }  // namespace
 
-JobFollower::JobFollower(PrintQueues& printers, int waitSeconds, Settle settle)
-    : printers_(printers), waitSeconds_(waitSeconds), settle_(std::move(settle)) {
+JobFollower::JobFollower(PrintQueues& printers, int waitSeconds, Settle settle, Waits waits)
+    : printers_(printers), waitSeconds_(waitSeconds), settle_(std::move(settle)), waits_(waits) {
     sinceProgress_.start();
     thread_ = std::thread([this] { run(); });
 }
@@ -28,10 +28,12 @@ void JobFollower::follow(int position, const DocumentResult& queued) {
     changed_.notify_all();
 }
 
-void JobFollower::finish() {
+void JobFollower::finish(int withinMs) {
     {
         std::lock_guard lock(mutex_);
+        if (!closed_) sinceFinish_.start();
         closed_ = true;
+        finishWithinMs_ = withinMs;
     }
     changed_.notify_all();
     if (thread_.joinable()) thread_.join();
@@ -43,11 +45,9 @@ void JobFollower::run() {
         {
             std::unique_lock lock(mutex_);
             changed_.wait_for(lock, std::chrono::milliseconds(LookEveryMs));
-            if (followed_.isEmpty()) {
-                if (closed_) return;
-                continue;
-            }
-            boundOver = sinceProgress_.elapsed() >= qint64(waitSeconds_) * 1000;
+            if (closed_ && (followed_.isEmpty() || (finishWithinMs_ >= 0 && sinceFinish_.elapsed() >= finishWithinMs_))) return;
+            if (followed_.isEmpty()) continue;
+            boundOver = waits_ == Waits::AreEnds && sinceProgress_.elapsed() >= qint64(waitSeconds_) * 1000;
         }
         look(boundOver);
     }
@@ -80,7 +80,7 @@ void JobFollower::look(bool boundOver) {
         const PrinterState printer = job.state == PrintJob::State::Completed ? PrinterState{} : printerOf(job.printer);
         std::optional<JobEnd> end = EndOfJob(job, printer);
         if (!end && boundOver) end = StillOnItsWay(job, printer, waitSeconds_);
-        if (!end) continue;
+        if (!end || (end->kind == JobEnd::Kind::Waiting && waits_ == Waits::AreNoEnds)) continue;
         f.result.outcome = end->kind == JobEnd::Kind::Printed  ? DocumentResult::Outcome::Printed
                            : end->kind == JobEnd::Kind::Failed ? DocumentResult::Outcome::Failed
                                                                : DocumentResult::Outcome::Waiting;

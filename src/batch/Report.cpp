@@ -31,24 +31,28 @@ QString OutsideKey(const DocumentResult& r) {
     return QStringLiteral("refused");
 }
 
+QJsonObject DocumentJson(const DocumentResult& r) {
+    QJsonObject d{{"path", r.path}, {"outcome", OutcomeName(r.outcome)}, {"seconds", qRound(r.seconds * 1000) / 1000.0}};
+    if (!r.printer.isEmpty()) d[QStringLiteral("printer")] = r.printer;
+    if (r.job > 0) d[QStringLiteral("job")] = r.job;
+    if (!r.pdf.isEmpty()) d[QStringLiteral("pdf")] = r.pdf;
+    if (r.pages > 0) d[QStringLiteral("pages")] = r.pages;
+    if (!r.reason.isEmpty()) d[QStringLiteral("reason")] = r.reason;
+    if (!r.outside.isEmpty()) d[OutsideKey(r)] = referencesJson(r.outside);
+    if (r.outcome == DocumentResult::Outcome::Checked) {
+        d[QStringLiteral("passwordProtected")] = r.passwordProtected;
+        d[QStringLiteral("missingFonts")] = QJsonArray::fromStringList(r.missingFonts);
+    }
+    return d;
+}
+
 QByteArray ReportJson(const QList<DocumentResult>& results, const QString& printer) {
     QJsonArray documents;
     QJsonObject counts{{"printed", 0}, {"written", 0}, {"queued", 0}, {"waiting", 0}, {"failed", 0}, {"skipped", 0}};
     for (const DocumentResult& r : results) {
         const QString outcome = OutcomeName(r.outcome);
         counts[outcome] = counts[outcome].toInt() + 1;
-        QJsonObject d{{"path", r.path}, {"outcome", outcome}, {"seconds", qRound(r.seconds * 1000) / 1000.0}};
-        if (!r.printer.isEmpty()) d[QStringLiteral("printer")] = r.printer;
-        if (r.job > 0) d[QStringLiteral("job")] = r.job;
-        if (!r.pdf.isEmpty()) d[QStringLiteral("pdf")] = r.pdf;
-        if (r.pages > 0) d[QStringLiteral("pages")] = r.pages;
-        if (!r.reason.isEmpty()) d[QStringLiteral("reason")] = r.reason;
-        if (!r.outside.isEmpty()) d[OutsideKey(r)] = referencesJson(r.outside);
-        if (r.outcome == DocumentResult::Outcome::Checked) {
-            d[QStringLiteral("passwordProtected")] = r.passwordProtected;
-            d[QStringLiteral("missingFonts")] = QJsonArray::fromStringList(r.missingFonts);
-        }
-        documents.append(d);
+        documents.append(DocumentJson(r));
     }
     QJsonObject report{{"documents", documents}, {"counts", counts}, {"exitStatus", ExitStatus(results)}};
     if (!printer.isEmpty()) report[QStringLiteral("printer")] = printer;

@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 
@@ -30,6 +31,9 @@ struct DocumentResult {
 QString OutcomeName(DocumentResult::Outcome outcome);
 // The report's name for the document's outside content: "refused" by its sandbox, else "outside".
 QString OutsideKey(const DocumentResult& result);
+
+// One document's part of a report.
+QJsonObject DocumentJson(const DocumentResult& result);
 
 // The run's report: the printer of the run (if any) and every document in list order, documents not
 // reached as skipped.

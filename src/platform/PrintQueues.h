@@ -11,6 +11,7 @@ struct PrintJob {
     State state = State::Pending;
     QString reason;   // the printing system's last words on the job
     QString stateReasons;  // why it is in its state (job-state-reasons), comma separated; empty: none
+    QString title;         // job-name, as it was sent
     bool finished() const { return state >= State::Cancelled; }
 };
 

@@ -96,7 +96,7 @@ PrintJob::State StateOf(int ippState) {
 }
 
 const std::vector<const char*> JobAttributes{"job-id", "job-printer-uri", "job-state", "job-printer-state-message",
-                                             "job-state-reasons"};
+                                             "job-state-reasons", "job-name"};
 
 // The jobs of a Get-Jobs or Get-Job-Attributes response, each group one job.
 QList<PrintJob> JobsOf(ipp_t* response) {
@@ -126,6 +126,7 @@ QList<PrintJob> JobsOf(ipp_t* response) {
         else if (n == "job-state") job.state = StateOf(ippGetInteger(a, 0));
         else if (n == "job-printer-state-message") job.reason = QString::fromUtf8(ippGetString(a, 0, nullptr));
         else if (n == "job-state-reasons") job.stateReasons = Keywords(a);
+        else if (n == "job-name") job.title = QString::fromUtf8(ippGetString(a, 0, nullptr));
     }
     finish();
     return jobs;
