@@ -17,7 +17,7 @@ struct Service {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("TMPDIR"), tmp);
         process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+        process.setProcessChannelMode(QProcess::ForwardedChannels);
         process.start(BatchProgram, QStringList{QStringLiteral("--watch"), in} + args);
         process.waitForStarted();
     }
@@ -197,7 +197,7 @@ private slots:
     // and no job is half-sent: what was printed is exactly what is done.
     void sigtermEndsWithNothingHalfDone() {
         const auto s = service({QStringLiteral("--jobs"), QStringLiteral("1")});
-        drop(QStringLiteral("long.odt"), 1500);
+        drop(QStringLiteral("long.odt"), 4000);
         QVERIFY(PrivateCupsd::waitFor([&] { return !QFileInfo::exists(in + QStringLiteral("/long.odt")); }, 30000));
         drop(QStringLiteral("next1.odt"));
         drop(QStringLiteral("next2.odt"));
