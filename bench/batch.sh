@@ -20,27 +20,13 @@ build=${1:-$here/../build}
 count=${2:-200}
 memory_count=${3:-500}
 rounds=${4:-3}
-batch=$build/program/quorvane-batch
-cupsd=$here/../tests/e2e/cupsd/private-cupsd.sh
-[ "$(id -u)" -eq 0 ] || { echo "batch.sh: must run as root (private CUPS scheduler)" >&2; exit 1; }
-[ -x "$batch" ] || { echo "batch.sh: no $batch; build it first" >&2; exit 1; }
-
-work=$(mktemp -d /tmp/quorvane-bench-batch-XXXXXX)
-cleanup() { "$cupsd" stop "$work/cups" >/dev/null 2>&1 || true; rm -rf "$work"; }
-trap cleanup EXIT
-chmod 0755 "$work"  # the scheduler's backends run as lp and must reach its folder
-mkdir -p "$work/cups" "$work/home"
-eval "$(QUORVANE_CUPSD_LOG_LEVEL=warn "$cupsd" start "$work/cups")"
-"$cupsd" add-queue "$work/cups" Press "" "$here/batch/press.ppd"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-export XDG_CACHE_HOME="$work/home/.cache" LANG=C.UTF-8
+bench=batch.sh
+. "$here/batch/press.sh"
 lpoptions -d Press >/dev/null
 python3 "$here/batch/make-docs.py" "$work/docs" "$count"
 python3 "$here/batch/make-docs.py" "$work/warm" 2
 soffice_profile="-env:UserInstallation=file://$work/soffice-profile"
 
-now() { date +%s.%N; }
-kept() { find "$work/cups/jobs/Press" -type f ! -name '*.part' ! -name '.seq' | wc -l; }
 # Waits until the queue has kept $1 jobs in all; says so when the scheduler is done short of them.
 wait_kept() {
     while [ "$(kept)" -lt "$1" ]; do

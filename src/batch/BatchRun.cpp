@@ -14,7 +14,6 @@
 #include "batch/Retry.h"
 #include "batch/RunState.h"
 #include "engine/JobOptions.h"
-#include "hotfolder/HotFolder.h"
 #include "engine/FolderDocuments.h"
 #include "engine/PathHelpers.h"
 #include "platform/linux/OfficeSandbox.h"
@@ -125,29 +124,35 @@ RetryPlan readRetry(Printers& printers, const QString& reportFile) {
 }
 }  // namespace
 
-int RunBatch(BatchPlatform& shared, const BatchOptions& options) {
+Destination PrepareDestination(BatchPlatform& shared, const BatchOptions& options, const QString& printer) {
     // Before anything asks the printing system; every thread's connection reads it.
     if (!options.server.isEmpty()) qputenv("CUPS_SERVER", options.server.toUtf8());
     checkSandbox(options);
     Destination destination;
-    QString pdfFolder;
     if (!options.pdfFolder.isEmpty()) {
         destination.pdf = true;
-        pdfFolder = QDir::cleanPath(QFileInfo(options.pdfFolder).absoluteFilePath());
-        if (!QDir().mkpath(pdfFolder)) throw UsageFault{QStringLiteral("--pdf: cannot create the folder \"%1\".").arg(pdfFolder)};
+        const QString folder = QDir::cleanPath(QFileInfo(options.pdfFolder).absoluteFilePath());
+        if (!QDir().mkpath(folder)) throw UsageFault{QStringLiteral("--pdf: cannot create the folder \"%1\".").arg(folder)};
+        return destination;
     }
+    if (options.check) return destination;
+    Printers& printers = shared.withoutOffice().printers;
+    try {
+        destination = ResolvePrinter(printers, printer);
+        checkJobOptions(printers, destination, options.jobOptions);
+    } catch (const RuntimeError& e) {
+        throw UsageFault{e.description};
+    }
+    return destination;
+}
+
+int RunBatch(BatchPlatform& shared, const BatchOptions& options) {
     Platform platform = shared.withoutOffice();
     std::optional<RetryPlan> retry;
     if (!options.retryReport.isEmpty()) retry = readRetry(platform.printers, options.retryReport);
-    if (!destination.pdf && !options.check) {
-        try {
-            destination = ResolvePrinter(platform.printers, options.printer.isEmpty() && retry ? retry->printer : options.printer);
-            checkJobOptions(platform.printers, destination, options.jobOptions);
-        } catch (const RuntimeError& e) {
-            throw UsageFault{e.description};
-        }
-    }
-    if (!options.watchFolder.isEmpty()) return RunHotFolder(shared, options, destination);
+    const Destination destination =
+        PrepareDestination(shared, options, options.printer.isEmpty() && retry ? retry->printer : options.printer);
+    const QString pdfFolder = QDir::cleanPath(QFileInfo(options.pdfFolder).absoluteFilePath());
     const QStringList documents = retry ? retry->documents : CollectDocuments(platform, options.paths, options.extension);
     if (documents.isEmpty()) throw UsageFault{QStringLiteral("No documents found in the paths given.")};
     const QStringList pdfPaths = destination.pdf ? PlanPdfPaths(documents, pdfFolder, platform.runtime.now()) : QStringList();

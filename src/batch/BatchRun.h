@@ -25,5 +25,10 @@ Destination ResolvePrinter(Printers& printers, const QString& name);
 // it, and never the name of another document's PDF of this run or of a listed document.
 QStringList PlanPdfPaths(const QStringList& documents, const QString& folder, const QDateTime& now);
 
+// Where the documents go, checked before any is printed: PDFs (their folder made), nowhere (a check),
+// or `printer` with the run's options supported; the office's sandbox and the printing system to use
+// settled. Throws UsageFault.
+Destination PrepareDestination(BatchPlatform& platform, const BatchOptions& options, const QString& printer);
+
 // Runs the command: returns its exit status. Throws UsageFault.
 int RunBatch(BatchPlatform& platform, const BatchOptions& options);

@@ -24,7 +24,7 @@ QSet<QString> openForWriting(const QSet<QString>& paths) {
     for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         if (!pid.front().isDigit()) continue;
         const QString fds = QStringLiteral("/proc/") + pid + QStringLiteral("/fd");
-        for (const QString& fd : QDir(fds).entryList(QDir::System | QDir::NoDotAndDotDot)) {
+        for (const QString& fd : QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
             char target[PATH_MAX];
             const ssize_t n = ::readlink(QFile::encodeName(fds + QLatin1Char('/') + fd).constData(), target, sizeof target - 1);
             if (n <= 0) continue;
@@ -70,14 +70,16 @@ bool Arrivals::start(QString* why) {
 void Arrivals::scan() {
     const QDateTime now = QDateTime::currentDateTime();
     for (const QFileInfo& file : QDir(folder_).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Time | QDir::Reversed)) {
-        const qint64 age = std::max<qint64>(0, file.lastModified().msecsTo(now));
-        seen(file.fileName(), clock_.elapsed() - age);
+        const qint64 at = clock_.elapsed() - std::max<qint64>(0, file.lastModified().msecsTo(now));
+        seen(file.fileName(), at, at + settleMs_);
     }
 }
 
-void Arrivals::seen(const QString& name, qint64 quietSinceMs) {
+void Arrivals::seen(const QString& name, qint64 atMs, qint64 wholeAtMs) {
     if (LeftAlone(name, extension_)) return;
-    pending_[name] = std::max(pending_.value(name, LLONG_MIN), quietSinceMs);
+    const auto known = pending_.constFind(name);
+    if (known != pending_.cend() && known->atMs > atMs) return;
+    pending_[name] = {atMs, wholeAtMs};
 }
 
 void Arrivals::readEvents() {
@@ -94,28 +96,30 @@ void Arrivals::readEvents() {
             }
             if (!event->len || (event->mask & IN_ISDIR)) continue;
             const QString name = QFile::decodeName(event->name);
+            // Moved in is whole at once (its writer finished before the rename); written needs its quiet.
             if (event->mask & Gone) pending_.remove(name);
-            else seen(name, clock_.elapsed());
+            else if (event->mask & IN_MOVED_TO) seen(name, clock_.elapsed(), clock_.elapsed());
+            else seen(name, clock_.elapsed(), clock_.elapsed() + settleMs_);
         }
     }
 }
 
 QStringList Arrivals::takeWhole() {
     const qint64 now = clock_.elapsed();
-    QList<std::pair<qint64, QString>> quiet;
-    QSet<QString> paths;
-    for (auto it = pending_.cbegin(); it != pending_.cend(); ++it)
-        if (now - it.value() >= settleMs_) {
-            quiet << std::pair{it.value(), it.key()};
-            paths << folder_ + QLatin1Char('/') + it.key();
-        }
-    if (quiet.isEmpty()) return {};
-    const QSet<QString> writing = openForWriting(paths);
-    std::sort(quiet.begin(), quiet.end());
+    QList<std::pair<qint64, QString>> arrived;
+    QSet<QString> settled;
+    for (auto it = pending_.cbegin(); it != pending_.cend(); ++it) {
+        arrived << std::pair{it->atMs, it.key()};
+        if (now >= it->wholeAtMs) settled << folder_ + QLatin1Char('/') + it.key();
+    }
+    if (settled.isEmpty()) return {};
+    const QSet<QString> writing = openForWriting(settled);
+    std::sort(arrived.begin(), arrived.end());
     QStringList whole;
-    for (const auto& [since, name] : quiet) {
+    for (const auto& [at, name] : arrived) {
         const QString path = folder_ + QLatin1Char('/') + name;
         if (writing.contains(path)) continue;  // still open: its writer's close tells when it is whole
+        if (!settled.contains(path)) break;     // arrived before the rest: they wait for it
         struct stat st;
         if (::lstat(QFile::encodeName(path).constData(), &st) == 0) whole << name;
         pending_.remove(name);

@@ -18,7 +18,9 @@ public:
     int fd() const { return fd_; }
     // Reads what the folder says happened (call when fd() is readable).
     void readEvents();
-    // The documents whole by now, in the order they became whole; each is reported once.
+    // The documents whole by now, in the order they arrived (were last written, or moved in); each is
+    // reported once. A document still settling holds back those that arrived after it, one held open
+    // for writing does not.
     QStringList takeWhole();
     // Documents seen but not whole yet.
     bool anyPending() const { return !pending_.isEmpty(); }
@@ -28,12 +30,16 @@ public:
     static bool LeftAlone(const QString& name, const QString& extension);
 
 private:
-    void seen(const QString& name, qint64 quietSinceMs);
+    // A change of the file at `atMs`, after which it is whole at `wholeAtMs` unless it changes again.
+    void seen(const QString& name, qint64 atMs, qint64 wholeAtMs);
     void scan();
 
     QString folder_, extension_;
     int settleMs_;
     int fd_ = -1;
     QElapsedTimer clock_;
-    QMap<QString, qint64> pending_;  // name -> when it last changed, on clock_
+    struct Change {
+        qint64 atMs, wholeAtMs;  // on clock_
+    };
+    QMap<QString, Change> pending_;
 };

@@ -1,6 +1,8 @@
 #include "Journal.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <cerrno>
 #include <cstring>
@@ -8,25 +10,33 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-Journal::~Journal() { close(); }
+Journal::~Journal() { release(); }
 
-bool Journal::open(const QString& path, QString* why) {
-    fd_ = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd_ < 0 || ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-        *why = QStringLiteral("cannot keep the journal \"%1\": %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
-        close();
-        return false;
-    }
-    return true;
+bool Journal::hold(const QString& path, QString* why) {
+    // Locked under a hidden name first, then given its own: nobody ever finds it unlocked, and so
+    // nobody takes a starting instance for a dead one.
+    const QFileInfo info(path);
+    const QByteArray hidden = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName());
+    fd_ = ::open(hidden.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // A link, unlike a rename, never replaces another's journal.
+    const bool held = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0 && ::link(hidden.constData(), QFile::encodeName(path).constData()) == 0;
+    const int error = errno;
+    ::unlink(hidden.constData());
+    if (held) return true;
+    *why = QStringLiteral("cannot keep the journal \"%1\": %2").arg(path, QString::fromLocal8Bit(std::strerror(error)));
+    release();
+    return false;
 }
 
 bool Journal::write(const QJsonObject& line) {
-    const QByteArray text = QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n';
+    QJsonObject stamped = line;
+    stamped[QStringLiteral("at")] = QDateTime::currentMSecsSinceEpoch() / 1000.0;  // for the operator
+    const QByteArray text = QJsonDocument(stamped).toJson(QJsonDocument::Compact) + '\n';
     // One write of the whole line: O_APPEND keeps it in one piece.
     return fd_ >= 0 && ::write(fd_, text.constData(), size_t(text.size())) == text.size() && ::fdatasync(fd_) == 0;
 }
 
-void Journal::close() {
+void Journal::release() {
     if (fd_ >= 0) ::close(fd_);  // the lock goes with it
     fd_ = -1;
 }

@@ -15,10 +15,10 @@ public:
 
     // Opens the journal for appending and locks it; false (with why) when it cannot, or another
     // living instance holds it.
-    bool open(const QString& path, QString* why);
+    bool hold(const QString& path, QString* why);
     // Appends the line and waits until it is on the disk. False when it could not be written.
     bool write(const QJsonObject& line);
-    void close();
+    void release();
 
     // The lines of a journal, a last line cut short by a crash left out.
     static QList<QJsonObject> Read(const QString& path);

@@ -1,5 +1,6 @@
 #include "WorkFolder.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -47,18 +48,22 @@ WorkFolder::WorkFolder(const QString& in, const QString& done, const QString& fa
     : in_(in), done_(done), failed_(failed) {
     char host[256] = {};
     ::gethostname(host, sizeof host - 1);
-    // A host name with a '-' still parts from the pid at the last one.
-    instance_ = QStringLiteral("%1-%2").arg(QString::fromLocal8Bit(host).replace(QLatin1Char('/'), QLatin1Char('_'))).arg(::getpid());
+    host_ = QString::fromLocal8Bit(host).replace(QLatin1Char('/'), QLatin1Char('_'));
+    // The start time besides the pid: a pid comes again after a reboot, the pair does not.
+    instance_ = QStringLiteral("%1-%2-%3").arg(host_).arg(::getpid()).arg(QDateTime::currentMSecsSinceEpoch(), 0, 36);
     work_ = in_ + QLatin1Char('/') + WorkName + QLatin1Char('/') + instance_;
 }
 
+// The journal is held before the work folder exists, so that a work folder always has a living owner
+// or a journal nobody holds.
 bool WorkFolder::start(QString* why) {
-    for (const QString& folder : {done_, failed_, work_})
-        if (!QDir().mkpath(folder)) {
-            *why = QStringLiteral("cannot make the folder \"%1\"").arg(folder);
-            return false;
-        }
-    return journal_.open(work_ + QStringLiteral(".journal"), why);
+    const auto make = [&](const QString& folder) {
+        if (QDir().mkpath(folder)) return true;
+        *why = QStringLiteral("cannot make the folder \"%1\"").arg(folder);
+        return false;
+    };
+    return make(done_) && make(failed_) && make(QFileInfo(work_).absolutePath()) &&
+           journal_.hold(work_ + QStringLiteral(".journal"), why) && make(work_);
 }
 
 QString WorkFolder::newId() { return QStringLiteral("%1").arg(++claims_, 8, 10, QLatin1Char('0')); }
@@ -116,7 +121,7 @@ void WorkFolder::putBack(const Claimed& d) {
 
 void WorkFolder::close() {
     const bool empty = QDir(work_).isEmpty();
-    journal_.close();
+    journal_.release();
     if (empty && QDir().rmdir(work_)) QFile::remove(work_ + QStringLiteral(".journal"));
 }
 
@@ -142,7 +147,7 @@ std::optional<Claimed> WorkFolder::adopt(const QString& deadFolder, const QStrin
 
 QList<Claimed> WorkFolder::takeOver() {
     const QDir work(in_ + QLatin1Char('/') + WorkName);
-    const QString mine = instance_.left(instance_.lastIndexOf(QLatin1Char('-')) + 1);  // "HOST-"
+    const QString mine = host_ + QLatin1Char('-');
     QStringList instances;
     for (const QString& entry : work.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
         const QString name = entry.endsWith(QStringLiteral(".journal")) ? entry.chopped(8) : entry;

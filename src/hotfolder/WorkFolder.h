@@ -16,8 +16,8 @@ struct Claimed {
     QString outcome, reason;  // its end, once known, if it is still to be filed
 };
 
-// The folders of a watched folder: IN/.work/HOST-PID/ holds what this instance has claimed, each
-// document in a folder of its own, beside its journal IN/.work/HOST-PID.journal; documents end in the
+// The folders of a watched folder: IN/.work/HOST-PID-START/ holds what this instance has claimed, each
+// document in a folder of its own, beside its journal IN/.work/HOST-PID-START.journal; documents end in the
 // done or the failed folder. Claims are renames, which no two instances (on one machine or sharing the
 // folder over NFS or SMB) can both win.
 class WorkFolder {
@@ -48,7 +48,7 @@ private:
     QString newId();
     std::optional<Claimed> adopt(const QString& deadFolder, const QString& id, Claimed document);
 
-    QString in_, done_, failed_, work_, instance_;
+    QString in_, done_, failed_, work_, host_, instance_;
     Journal journal_;
     int claims_ = 0;
 };

@@ -1,8 +1,10 @@
-// quorvane-batch: prints Writer documents, or writes their PDFs, from the command line.
+// quorvane-batch: prints Writer documents, or writes their PDFs, from the command line: a batch run,
+// or a hot folder watched as a service.
 #include <QCoreApplication>
 #include <cstdio>
 
 #include "batch/BatchRun.h"
+#include "hotfolder/HotFolder.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -17,7 +19,10 @@ int main(int argc, char* argv[]) {
     }
     try {
         BatchPlatform platform;
-        return RunBatch(platform, *parsed.options);
+        const BatchOptions& options = *parsed.options;
+        if (!options.watchFolder.isEmpty())
+            return RunHotFolder(platform, options, PrepareDestination(platform, options, options.printer));
+        return RunBatch(platform, options);
     } catch (const UsageFault& fault) {
         std::fprintf(stderr, "quorvane-batch: %s\n", qUtf8Printable(fault.message));
         return 2;
