@@ -177,7 +177,12 @@ DocumentResult HotFolder::printOne(DocumentWork& worker, int position, int turn,
         d = documents_[position];
     }
     if (destination_.pdf) {
-        const QString pdf = PdfPath(QDir::cleanPath(QFileInfo(options_.pdfFolder).absoluteFilePath()), TrimSpaces(CleanPdfName(GetFileName(RemoveExtension(d.name)))), {});
+        // A service writes into a folder that fills up over days: a name already there is kept, as
+        // the same document dropped again must not replace its earlier PDF.
+        const QString folder = QDir::cleanPath(QFileInfo(options_.pdfFolder).absoluteFilePath());
+        QSet<QString> there;
+        for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) there << folder + QLatin1Char('/') + name;
+        const QString pdf = PdfPath(folder, TrimSpaces(CleanPdfName(GetFileName(RemoveExtension(d.name)))), there);
         return worker.writePdf(d.path, pdf, pending);
     }
     const auto inTurn = [&](const std::function<void()>& print) {
