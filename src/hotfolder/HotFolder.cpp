@@ -104,7 +104,7 @@ bool HotFolder::takeSignal(int fd) {
 }
 
 // What dead instances of this machine left: filed when their end is known, followed when their job
-// is, and printed (once) when they never got one.
+// is (a waiting one too), and printed (once) when they never got one.
 void HotFolder::resume() {
     for (Claimed d : work_.takeOver()) {
         const int position = positions_++;
@@ -118,7 +118,8 @@ void HotFolder::resume() {
             std::lock_guard lock(mutex_);
             documents_[position] = d;
         }
-        if (!d.outcome.isEmpty()) {
+        // A waiting job is no end: it is followed again.
+        if (!d.outcome.isEmpty() && !(d.outcome == QStringLiteral("waiting") && d.job > 0)) {
             DocumentResult r{in_ + QLatin1Char('/') + d.name};
             r.outcome = d.outcome == QStringLiteral("printed") ? DocumentResult::Outcome::Printed
                         : d.outcome == QStringLiteral("written") ? DocumentResult::Outcome::Written

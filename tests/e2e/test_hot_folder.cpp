@@ -193,6 +193,24 @@ private slots:
         QCOMPARE(printed(), QStringList{QStringLiteral("refused.odt")});
     }
 
+    // --once on a stopped printer: the job waits (exit 3) and its document stays claimed; the next run
+    // follows that job to its end and files the document, sending nothing again.
+    void onceLeavesAWaitingJobToTheNextRun() {
+        QVERIFY(PrivateCupsd::runTool(QStringLiteral("cupsdisable"), {"-r", "out of paper", "Alpha"}));
+        drop(QStringLiteral("w.odt"));
+        const auto first = service({QStringLiteral("--once")});
+        const int waited = first->stop(0);  // signal 0: only waits for its end
+        QCOMPARE(waited, 3);
+        QCOMPARE(workLeft().size(), 1);
+        QVERIFY(PrivateCupsd::runTool(QStringLiteral("cupsenable"), {"Alpha"}));
+        const auto second = service({QStringLiteral("--once")});
+        QCOMPARE(second->stop(0), 0);
+        QCOMPARE(done(), QStringList{QStringLiteral("w.odt")});
+        QVERIFY(cups->waitUntilIdle(60000));
+        QCOMPARE(printed(), QStringList{QStringLiteral("w.odt")});
+        QCOMPARE(workLeft(), QStringList());
+    }
+
     // SIGTERM while a long document renders: it finishes (or goes back), the others go back unprinted,
     // and no job is half-sent: what was printed is exactly what is done.
     void sigtermEndsWithNothingHalfDone() {
