@@ -110,7 +110,7 @@ QStringList Arrivals::takeWhole() {
     QSet<QString> settled;
     for (auto it = pending_.cbegin(); it != pending_.cend(); ++it) {
         arrived << std::pair{it->atMs, it.key()};
-        if (now >= it->wholeAtMs) settled << folder_ + QLatin1Char('/') + it.key();
+        if (now >= it->wholeAtMs && !it->heldOpen) settled << folder_ + QLatin1Char('/') + it.key();
     }
     if (settled.isEmpty()) return {};
     const QSet<QString> writing = openForWriting(settled);
@@ -118,7 +118,11 @@ QStringList Arrivals::takeWhole() {
     QStringList whole;
     for (const auto& [at, name] : arrived) {
         const QString path = folder_ + QLatin1Char('/') + name;
-        if (writing.contains(path)) continue;  // still open: its writer's close tells when it is whole
+        // Still open: its writer's close (an event, also when the writer dies) tells when it is whole.
+        if (pending_[name].heldOpen || writing.contains(path)) {
+            pending_[name].heldOpen = true;
+            continue;
+        }
         if (!settled.contains(path)) break;     // arrived before the rest: they wait for it
         struct stat st;
         if (::lstat(QFile::encodeName(path).constData(), &st) == 0) whole << name;

@@ -40,6 +40,7 @@ private:
     QElapsedTimer clock_;
     struct Change {
         qint64 atMs, wholeAtMs;  // on clock_
+        bool heldOpen = false;   // found open for writing: its writer's close is awaited, not looked for again
     };
     QMap<QString, Change> pending_;
 };

@@ -57,7 +57,7 @@ public:
     int run();
 
 private:
-    struct Queued {
+    struct ToPrint {
         int position, turn;
     };
     QString absolute(const QString& folder, const QString& inside) const {
@@ -85,7 +85,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     QMap<int, Claimed> documents_;  // by position: everything claimed and not filed yet
-    std::deque<Queued> toPrint_;
+    std::deque<ToPrint> toPrint_;
     int positions_ = 0, turns_ = 0, turn_ = 0;
     bool closing_ = false;  // nothing more comes: the offices end once the queue is empty
     int failed_ = 0, waiting_ = 0;
@@ -179,11 +179,13 @@ DocumentResult HotFolder::printOne(DocumentWork& worker, int position, int turn,
     }
     if (destination_.pdf) {
         // A service writes into a folder that fills up over days: a name already there is kept, as
-        // the same document dropped again must not replace its earlier PDF.
+        // the same document dropped again must not replace its earlier PDF. Only the names tried are
+        // looked at, not the whole folder.
         const QString folder = QDir::cleanPath(QFileInfo(options_.pdfFolder).absoluteFilePath());
-        QSet<QString> there;
-        for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) there << folder + QLatin1Char('/') + name;
-        const QString pdf = PdfPath(folder, TrimSpaces(CleanPdfName(GetFileName(RemoveExtension(d.name)))), there);
+        const QString base = TrimSpaces(CleanPdfName(GetFileName(RemoveExtension(d.name))));
+        QSet<QString> taken;
+        QString pdf;
+        while (QFileInfo::exists(pdf = PdfPath(folder, base, taken))) taken << pdf;
         return worker.writePdf(d.path, pdf, pending);
     }
     const auto inTurn = [&](const std::function<void()>& print) {
@@ -211,7 +213,7 @@ void HotFolder::work() {
     const std::unique_ptr<FileSystem> files = shared_.newFileSystem();
     DocumentWork worker(shared_.with(*office, *files), destination_, {options_.pages, options_.jobOptions}, options_.renewAfter, false);
     for (;;) {
-        Queued next;
+        ToPrint next;
         {
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [&] { return !toPrint_.empty() || closing_; });
@@ -270,7 +272,7 @@ void HotFolder::stopClaiming(bool putBack) {
     std::lock_guard lock(mutex_);
     closing_ = true;
     if (putBack) {
-        for (const Queued& q : toPrint_) {
+        for (const ToPrint& q : toPrint_) {
             work_.putBack(documents_[q.position]);
             log(QStringLiteral("%1 put back, not printed").arg(documents_[q.position].name));
             documents_.remove(q.position);

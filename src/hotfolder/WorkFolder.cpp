@@ -25,7 +25,10 @@ QString suffixed(const QString& name, int n) {
 // A link is made only where no file is: the new name is never one that exists.
 bool linkOrRenameNew(const QByteArray& from, const QByteArray& to, bool* taken) {
     *taken = false;
-    if (::link(from.constData(), to.constData()) == 0) return ::unlink(from.constData()) == 0 || true;
+    if (::link(from.constData(), to.constData()) == 0) {
+        ::unlink(from.constData());
+        return true;
+    }
     if (errno == EEXIST) return !(*taken = true);
     // A file system without hard links (some SMB shares): a rename that never replaces.
     if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) return true;
